@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_EN">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Configuration lost! Please restore defaults!</source>
+        <translation>Configuration lost! Please restore defaults!</translation>
+    </message>
+    <message>
+        <source>connect clould and sync information...</source>
+        <translation>connecting to cloud servers</translation>
+    </message>
+    <message>
+        <source>Connect server error, will only use local cache firmware.</source>
+        <translation>fail to connect to cloud servers</translation>
+    </message>
+    <message>
+        <source>Current Firmware Version</source>
+        <translation>Current Firmware Version</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Erase flash failure!</source>
+        <translation>flash erase error!</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Firmware downloading...</source>
+        <translation>Download firmware</translation>
+    </message>
+    <message>
+        <source>Firmware file damage!</source>
+        <translation>Corrupted file !</translation>
+    </message>
+    <message>
+        <source>Firmware Files (*.bin *.rfw)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware lost! Please update firmware!</source>
+        <translation>Firmware lost! Please update firmware!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!</source>
+        <translation>Firmware upgrade is risky!
+Caution, Please</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Hardware failure!</source>
+        <translation>Hardware failure!</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>New Firmware Version</source>
+        <translation>New Firmware Version</translation>
+    </message>
+    <message>
+        <source>Open Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool</source>
+        <translation>Tavrune Firmware Tool</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Restore Defaults</translation>
+    </message>
+    <message>
+        <source>Restored successfully!</source>
+        <translation>Restored successfully!</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>successfully!</source>
+        <translation>completed successfully!</translation>
+    </message>
+    <message>
+        <source>The firmware downloaded and checksum error.</source>
+        <translation>Firmware file error!</translation>
+    </message>
+    <message>
+        <source>The information of server error, contact Tavrune for help.</source>
+        <translation>wrong json file!</translation>
+    </message>
+    <message>
+        <source>The network error, checking connect and retry.</source>
+        <translation>fail to connect to cloud servers</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Update Firmware</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <translation>Update successfully!</translation>
+    </message>
+    <message>
+        <source>Upgrade is not supported</source>
+        <translation>Upgrade is not supported!
+Required Boot Version &gt;= 2.0.0</translation>
+    </message>
+    <message>
+        <source>Version Change LOG</source>
+        <translation>Version ChangeLog</translation>
+    </message>
+    <message>
+        <source>Waring</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
+        <translation>fail to connect to cloud servers</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Notification</source>
+        <translation>Notification</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Restore Defaults</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Update Firmware</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool is already running!</source>
+        <translation>Tavrune Firmware Tool is running!</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Boot Mode(No Controller):</source>
+        <translation>Boot Mode(No Controller)</translation>
+    </message>
+    <message>
+        <source>Data Backup</source>
+        <translation>Data Backup</translation>
+    </message>
+    <message>
+        <source>Data Restore</source>
+        <translation>Data Restore</translation>
+    </message>
+    <message>
+        <source>UNDEFINE</source>
+        <translation>[TBD]</translation>
+    </message>
+</context>
+</TS>

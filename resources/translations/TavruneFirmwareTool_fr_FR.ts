@@ -1,0 +1,192 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Configuration lost! Please restore defaults!</source>
+        <translation>Configuration perdue! Veuillez restaurer les valeurs par défaut!</translation>
+    </message>
+    <message>
+        <source>connect clould and sync information...</source>
+        <translation>connexion aux serveurs cloud</translation>
+    </message>
+    <message>
+        <source>Connect server error, will only use local cache firmware.</source>
+        <translation>Échec de la connexion aux serveurs cloud</translation>
+    </message>
+    <message>
+        <source>Current Firmware Version</source>
+        <translation>Version actuelle du firmware</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Erase flash failure!</source>
+        <translation>Erreur d&apos;effacement de la mémoire flash</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Erreur</translation>
+    </message>
+    <message>
+        <source>Firmware downloading...</source>
+        <translation>Télécharger le micrologiciel</translation>
+    </message>
+    <message>
+        <source>Firmware file damage!</source>
+        <translation>Ficher corrompu !</translation>
+    </message>
+    <message>
+        <source>Firmware Files (*.bin *.rfw)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware lost! Please update firmware!</source>
+        <translation>Firmware perdu ! Veuillez mettre à jour le micrologiciel!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!</source>
+        <translation>La mise à niveau du firmware est risquée !
+Attention, s&apos;il vous plait !</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!
+Caution, Please!</source>
+        <translation>La mise à niveau du firmware est risquée&#xa0;!
+Attention, s&apos;il vous plait !</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Hardware failure!</source>
+        <translation>Défaillance du matériel</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>New Firmware Version</source>
+        <translation>Nouvelle version du micrologiciel</translation>
+    </message>
+    <message>
+        <source>Open Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool</source>
+        <translation>Tavrune Firmware Tool</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Restaurer les paramètres par défaut</translation>
+    </message>
+    <message>
+        <source>Restored successfully!</source>
+        <translation>Restauration réussie!</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>successfully!</source>
+        <translation>complété avec succès!</translation>
+    </message>
+    <message>
+        <source>The firmware downloaded and checksum error.</source>
+        <translation>Erreur de fichier du micrologiciel!</translation>
+    </message>
+    <message>
+        <source>The information of server error, contact Tavrune for help.</source>
+        <translation>mauvais fichier json!</translation>
+    </message>
+    <message>
+        <source>The network error, checking connect and retry.</source>
+        <translation>Échec de la connexion aux serveurs cloud</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Mise à jour du micrologiciel</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <translation>Mise à jour réussie!</translation>
+    </message>
+    <message>
+        <source>Upgrade is not supported</source>
+        <translation>La mise à niveau n&apos;est pas prise en charge&#xa0;!
+Version de démarrage requise &gt;= 2.0.0</translation>
+    </message>
+    <message>
+        <source>Version Change LOG</source>
+        <translation>LOG du changement de version</translation>
+    </message>
+    <message>
+        <source>Waring</source>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
+        <translation>Échec de la connexion aux serveurs cloud</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Notification</source>
+        <translation>Notification</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Restaurer les paramètres par défaut</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Mise à jour du micrologiciel</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool is already running!</source>
+        <translation>Tavrune Firmware Tool est en cours d&apos;exécution!</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Boot Mode(No Controller):</source>
+        <translation>Mode de demarrage (sans manette)</translation>
+    </message>
+    <message>
+        <source>Data Backup</source>
+        <translation>Sauvegarde des données</translation>
+    </message>
+    <message>
+        <source>Data Restore</source>
+        <translation>Restauration des données</translation>
+    </message>
+    <message>
+        <source>UNDEFINE</source>
+        <translation>[TBD]</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Configuration lost! Please restore defaults!</source>
+        <translation>構成が失われました！ デフォルトに戻してください！</translation>
+    </message>
+    <message>
+        <source>connect clould and sync information...</source>
+        <translation>サーバーに接続します</translation>
+    </message>
+    <message>
+        <source>Connect server error, will only use local cache firmware.</source>
+        <translation>サーバーへの接続に失敗する</translation>
+    </message>
+    <message>
+        <source>Current Firmware Version</source>
+        <translation>現在のファームウェアバージョン</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Erase flash failure!</source>
+        <translation>フラッシュ消去エラー！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <source>Firmware downloading...</source>
+        <translation>ファームウェアをダウンロードする</translation>
+    </message>
+    <message>
+        <source>Firmware file damage!</source>
+        <translation>ファイル壊れた !</translation>
+    </message>
+    <message>
+        <source>Firmware Files (*.bin *.rfw)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware lost! Please update firmware!</source>
+        <translation>ファームウェアが失われました！ ファームウェアを更新してください！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!</source>
+        <translation>ファームウェアのアップグレードは危険です！
+注意してください！</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Hardware failure!</source>
+        <translation>ハードウェア故障!</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>New Firmware Version</source>
+        <translation>新しいファームウェアバージョン</translation>
+    </message>
+    <message>
+        <source>Open Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool</source>
+        <translation>Tavrune Firmware Tool</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>デフォルトに戻す</translation>
+    </message>
+    <message>
+        <source>Restored successfully!</source>
+        <translation>正常に戻りました！</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>successfully!</source>
+        <translation>正常に完了しました!</translation>
+    </message>
+    <message>
+        <source>The firmware downloaded and checksum error.</source>
+        <translation>ファームウェアファイルエラー！</translation>
+    </message>
+    <message>
+        <source>The information of server error, contact Tavrune for help.</source>
+        <translation>間違ったjsonファイル！</translation>
+    </message>
+    <message>
+        <source>The network error, checking connect and retry.</source>
+        <translation>サーバーへの接続に失敗する</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>ファームウェアの更新</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <translation>アップデートは正常に完了しました！</translation>
+    </message>
+    <message>
+        <source>Upgrade is not supported</source>
+        <translation>アップグレードはサポートされていません!
+必要なブート バージョン &gt;= 2.0.0</translation>
+    </message>
+    <message>
+        <source>Version Change LOG</source>
+        <translation>バージョン変更ログ</translation>
+    </message>
+    <message>
+        <source>Waring</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
+        <translation>サーバーへの接続に失敗する</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Notification</source>
+        <translation>通知</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>デフォルトに戻す</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>ファームウェアの更新</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool is already running!</source>
+        <translation>Tavrune Flash Toolは実行中!</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Boot Mode(No Controller):</source>
+        <translation>ブートモード（ハンドルなし）</translation>
+    </message>
+    <message>
+        <source>Data Backup</source>
+        <translation>データバックアップ</translation>
+    </message>
+    <message>
+        <source>Data Restore</source>
+        <translation>データの復元</translation>
+    </message>
+    <message>
+        <source>UNDEFINE</source>
+        <translation>[TBD]</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Configuration lost! Please restore defaults!</source>
+        <translation>Конфигурация потеряна! Пожалуйста, восстановите настройки по умолчанию!</translation>
+    </message>
+    <message>
+        <source>connect clould and sync information...</source>
+        <translation>подключиться к серверу</translation>
+    </message>
+    <message>
+        <source>Connect server error, will only use local cache firmware.</source>
+        <translation>не удается подключиться к серверам</translation>
+    </message>
+    <message>
+        <source>Current Firmware Version</source>
+        <translation>Текущая версия прошивки</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Erase flash failure!</source>
+        <translation>ошибка стирания прошивки!</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>Firmware downloading...</source>
+        <translation>Скачать прошивку</translation>
+    </message>
+    <message>
+        <source>Firmware file damage!</source>
+        <translation>Поврежденный файл!</translation>
+    </message>
+    <message>
+        <source>Firmware Files (*.bin *.rfw)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware lost! Please update firmware!</source>
+        <translation>Прошивка потеряна! Обновите прошивку!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!</source>
+        <translation>Обновление прошивки опасно!
+Осторожно, пожалуйста!</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Hardware failure!</source>
+        <translation>Сбой оборудования!</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>New Firmware Version</source>
+        <translation>Новая версия прошивки</translation>
+    </message>
+    <message>
+        <source>Open Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool</source>
+        <translation>Tavrune Firmware Tool</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Восстановить настройки по-умолчанию</translation>
+    </message>
+    <message>
+        <source>Restored successfully!</source>
+        <translation>Восстановлен успешно!</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>successfully!</source>
+        <translation>завершено успешно!</translation>
+    </message>
+    <message>
+        <source>The firmware downloaded and checksum error.</source>
+        <translation>Ошибка файла прошивки!</translation>
+    </message>
+    <message>
+        <source>The information of server error, contact Tavrune for help.</source>
+        <translation>неправильный файл json!</translation>
+    </message>
+    <message>
+        <source>The network error, checking connect and retry.</source>
+        <translation>не удается подключиться к серверам</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Обновить прошивку</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <translation>Обновление успешно!</translation>
+    </message>
+    <message>
+        <source>Upgrade is not supported</source>
+        <translation>Обновление не поддерживается!
+Требуемая версия загрузки &gt;= 2.0.0</translation>
+    </message>
+    <message>
+        <source>Version Change LOG</source>
+        <translation>Журнал изменений версии</translation>
+    </message>
+    <message>
+        <source>Waring</source>
+        <translation>Предупреждение</translation>
+    </message>
+    <message>
+        <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
+        <translation>не удается подключиться к серверам</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Notification</source>
+        <translation>Уведомление</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Восстановить настройки по-умолчанию</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Обновить прошивку</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>Сообщение</translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool is already running!</source>
+        <translation>Утилита уже запущена!</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Boot Mode(No Controller):</source>
+        <translation>Режим загрузки (без ручки)</translation>
+    </message>
+    <message>
+        <source>Data Backup</source>
+        <translation>Резервное копирование данных</translation>
+    </message>
+    <message>
+        <source>Data Restore</source>
+        <translation>Восстановление данных</translation>
+    </message>
+    <message>
+        <source>UNDEFINE</source>
+        <translation>[TBD]</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Configuration lost! Please restore defaults!</source>
+        <translation>配置丢失! 请恢复默认!</translation>
+    </message>
+    <message>
+        <source>connect clould and sync information...</source>
+        <translation>连接服务器</translation>
+    </message>
+    <message>
+        <source>Connect server error, will only use local cache firmware.</source>
+        <translation>无法连接到服务器</translation>
+    </message>
+    <message>
+        <source>Current Firmware Version</source>
+        <translation>当前固件版本</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Erase flash failure!</source>
+        <translation>闪存擦除错误！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>Firmware downloading...</source>
+        <translation>下载固件</translation>
+    </message>
+    <message>
+        <source>Firmware file damage!</source>
+        <translation>文件损坏 !</translation>
+    </message>
+    <message>
+        <source>Firmware Files (*.bin *.rfw)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware lost! Please update firmware!</source>
+        <translation>固件丢失! 请更新固件!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade is risky!</source>
+        <translation>固件升级有风险！
+请谨慎！</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Hardware failure!</source>
+        <translation>硬件故障!</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>New Firmware Version</source>
+        <translation>新的固件版本</translation>
+    </message>
+    <message>
+        <source>Open Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool</source>
+        <translation>Tavrune Firmware Tool</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>Restored successfully!</source>
+        <translation>恢复成功!</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>successfully!</source>
+        <translation>顺利完成!</translation>
+    </message>
+    <message>
+        <source>The firmware downloaded and checksum error.</source>
+        <translation>固件文件错误！</translation>
+    </message>
+    <message>
+        <source>The information of server error, contact Tavrune for help.</source>
+        <translation>错误的json文件！</translation>
+    </message>
+    <message>
+        <source>The network error, checking connect and retry.</source>
+        <translation>无法连接到服务器</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>更新固件</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <translation>更新成功！</translation>
+    </message>
+    <message>
+        <source>Upgrade is not supported</source>
+        <translation>不支持升级！
+要求BOOT版本 &gt;= 2.0.0</translation>
+    </message>
+    <message>
+        <source>Version Change LOG</source>
+        <translation>版本变更日志</translation>
+    </message>
+    <message>
+        <source>Waring</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
+        <translation>无法连接到服务器</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Notification</source>
+        <translation>通知</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>更新固件</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>Tavrune Firmware Tool is already running!</source>
+        <translation>Tavrune固件工具已经运行!</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Boot Mode(No Controller):</source>
+        <translation>启动模式(无手柄)</translation>
+    </message>
+    <message>
+        <source>Data Backup</source>
+        <translation>数据备份</translation>
+    </message>
+    <message>
+        <source>Data Restore</source>
+        <translation>数据还原</translation>
+    </message>
+    <message>
+        <source>UNDEFINE</source>
+        <translation>[TBD]</translation>
+    </message>
+</context>
+</TS>
