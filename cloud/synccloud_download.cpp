@@ -55,14 +55,15 @@ QString SyncCloud::getFirmware(int index)
 
     QString result;
     QEventLoop loop;
-    // The loop as context: should the application quit while the loop runs, the handler never
-    // touches this call's locals after it has returned.
     connect(reply, &QNetworkReply::finished, &loop, [&] {
         result = storeDownload(reply, path);
         loop.quit();
     });
     qDebug() << "firmware download...";
     loop.exec();
+    // Quitting the application ends every event loop, this one too, possibly before the reply has
+    // finished: the download is then abandoned without a report, and the handler, which refers to
+    // this call's locals, must never run.
     if (!reply->isFinished()) {
         disconnect(reply, nullptr, &loop, nullptr);
         reply->abort();
