@@ -44,7 +44,8 @@ void SyncCloud::getInformation()
     firmwareList = QJsonDocument::fromJson(cached).array();
     qDebug() << "SyncCloud::getInformation" << firmwareList;
 
-    QUrl url = serverUrl;
+    QUrl url = serverUrl.adjusted(
+        QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
     url.setPath(QStringLiteral("/download/tavrune-m4/tavrune-m4.json"));
     QNetworkReply *reply = get(QNetworkRequest(url));
     ReplyLimits::capBodySize(reply);
