@@ -334,6 +334,25 @@ private slots:
         QCOMPARE(cloud.firmwareChangeLog(-1), QString());
     }
 
+    void catalogueComesFromTheConfiguredServerByDefault()
+    {
+        // Sees the address asked for and sends the request nowhere.
+        struct AddressProbe : SyncCloud
+        {
+            QNetworkReply *createRequest(
+                Operation op, const QNetworkRequest &request, QIODevice *data) override
+            {
+                addresses.append(request.url());
+                return SyncCloud::createRequest(op, QNetworkRequest(), data);
+            }
+            QList<QUrl> addresses;
+        } cloud;
+        runCatalogueRequest(&cloud);
+        QCOMPARE(cloud.addresses,
+            QList<QUrl>({QUrl(
+                QStringLiteral("http://" TAVRUNE_DOWNLOAD_HOST "/download/tavrune-m4/tavrune-m4.json"))}));
+    }
+
     void sameListLeavesSettingsFileUntouched()
     {
         // Written by hand in a form this program never writes: any rewrite would show.
