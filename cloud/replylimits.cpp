@@ -1,0 +1,35 @@
+#include "replylimits.h"
+
+#include "synccloud.h"
+
+#include <QNetworkReply>
+
+namespace ReplyLimits {
+
+static const char exceededProperty[] = "tavruneBodyTooLarge";
+
+void capBodySize(QNetworkReply *reply)
+{
+    QObject::connect(
+        reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 bytesReceived, qint64 bytesTotal) {
+            if (bytesReceived <= SyncCloud::MaxReplySize && bytesTotal <= SyncCloud::MaxReplySize)
+                return;
+            reply->setProperty(exceededProperty, true);
+            reply->abort();
+        });
+}
+
+bool exceededBodySize(const QNetworkReply *reply)
+{
+    return reply->property(exceededProperty).toBool();
+}
+
+bool isDelivered(const QNetworkReply *reply)
+{
+    if (reply->error() != QNetworkReply::NoError)
+        return false;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status < 300;
+}
+
+} // namespace ReplyLimits

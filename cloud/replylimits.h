@@ -1,0 +1,18 @@
+#pragma once
+
+class QNetworkReply;
+
+// The checks every reply of the catalogue server passes before its body is used.
+namespace ReplyLimits {
+
+// Aborts reply as soon as its body is known to exceed SyncCloud::MaxReplySize.
+void capBodySize(QNetworkReply *reply);
+
+// True when capBodySize aborted reply.
+bool exceededBodySize(const QNetworkReply *reply);
+
+// True when an HTTP server answered with a 2xx status and the body arrived whole. A redirect, which is
+// not followed, or a non-HTTP address delivers nothing.
+bool isDelivered(const QNetworkReply *reply);
+
+} // namespace ReplyLimits

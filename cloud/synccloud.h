@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QStringList>
+#include <QUrl>
+
+class QNetworkReply;
+class QSettings;
+
+// The maker's firmware catalogue: fetches it, keeps it for offline use in the per-user settings file,
+// and downloads firmware files into the per-user cache directory on demand.
+class SyncCloud : public QNetworkAccessManager
+{
+    Q_OBJECT
+
+public:
+    enum SyncError {
+        SyncError_FirstRunError = 0,
+        SyncError_LocalCacheUsed = 1,
+        SyncError_InformationError = 2,
+        SyncError_DownloadFail = 3,
+        SyncError_ChecksumError = 4,
+        SyncError_NetworkError = 5,
+    };
+    Q_ENUM(SyncError)
+
+    // A transfer that delivers no byte for this long is abandoned as a network error.
+    static constexpr int TransferTimeoutMs = 30000;
+    // Bodies past this size are abandoned unread; a valid firmware file is below 200 KiB.
+    static constexpr qint64 MaxReplySize = 16 * 1024 * 1024;
+
+    // Talks to the maker's download server.
+    explicit SyncCloud(QObject *parent = nullptr);
+    // Talks to another server (a test or demo server): only the scheme, host and port of serverUrl count.
+    explicit SyncCloud(const QUrl &serverUrl, QObject *parent = nullptr);
+
+    // Loads the cached firmware list and starts the one catalogue request of this run.
+    void getInformation();
+    bool isSynced() const;
+    QJsonObject flashToolInfo() const;
+    QStringList firmwareVersions() const;
+    QString firmwareChangeLog(int index) const;
+    // The cached file of entry index, downloaded first when needed (runs a local event loop meanwhile);
+    // empty when there is none.
+    QString getFirmware(int index);
+
+    int currentLanguage() const;
+    void setCurrentLanguage(int index);
+
+signals:
+    void syncFinshed();
+    void isSyncedChanged(bool synced);
+    void firmawreInfoChanged(const QJsonArray &info);
+    void firmwareFileListChanged();
+    void syncError(SyncError error);
+    void downloadFirmwareProgress(qint64 bytesReceived, qint64 bytesTotal);
+
+private:
+    void onInformationReplyFinished(QNetworkReply *reply);
+    // Stores a finished download at path; the path on success, empty otherwise.
+    QString storeDownload(QNetworkReply *reply, const QString &path);
+
+    QSettings *settings = nullptr;
+    bool synced = false;
+    QJsonArray firmwareList;
+    QJsonObject flashTool; // the catalogue's "flashTool" object, from this run's reply only
+    QString cacheDirectory;
+    QUrl serverUrl; // scheme, host and port of the catalogue server
+};

@@ -1,0 +1,96 @@
+#include "httptestserver.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+HttpTestServer::HttpTestServer(QObject *parent)
+    : QTcpServer(parent)
+{
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    listen(QHostAddress::LocalHost);
+}
+
+QString HttpTestServer::url(const QString &path) const
+{
+    return baseUrl() + path;
+}
+
+QString HttpTestServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(serverPort());
+}
+
+void HttpTestServer::setReply(const QString &path, const Reply &reply)
+{
+    m_replies.insert(path, reply);
+}
+
+void HttpTestServer::setBody(const QString &path, const QByteArray &body, int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = body;
+    setReply(path, reply);
+}
+
+quint16 HttpTestServer::closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+void HttpTestServer::onReadyRead(QTcpSocket *socket)
+{
+    // The request line and headers arrive whole on loopback; a GET carries no body.
+    QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+    socket->setProperty("request", request);
+    if (!request.contains("\r\n\r\n"))
+        return;
+    const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
+    const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
+    m_requests.append(path);
+    respond(socket, path);
+}
+
+void HttpTestServer::respond(QTcpSocket *socket, const QString &path)
+{
+    Reply reply;
+    reply.status = 404;
+    reply.body = "not found";
+    reply = m_replies.value(path, reply);
+
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Test\r\nConnection: close\r\n";
+    if (reply.delivery != Delivery::NoContentLength) {
+        const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    }
+    for (const QByteArray &header : reply.headers)
+        head += header + "\r\n";
+    socket->write(head + "\r\n");
+
+    switch (reply.delivery) {
+    case Delivery::Normal:
+    case Delivery::NoContentLength: {
+        const int half = reply.body.size() / 2;
+        socket->write(reply.body.left(half));
+        QTimer::singleShot(reply.pauseMs, socket, [socket, rest = reply.body.mid(half)] {
+            socket->write(rest);
+            socket->disconnectFromHost();
+        });
+        break;
+    }
+    case Delivery::Stall:
+        socket->write(reply.body.left(reply.bodyPrefix));
+        break;
+    case Delivery::CloseEarly:
+        socket->write(reply.body.left(reply.bodyPrefix));
+        socket->disconnectFromHost();
+        break;
+    }
+}

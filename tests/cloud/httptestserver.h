@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// A small HTTP/1.1 server on 127.0.0.1 that answers each path with a prepared reply and counts requests.
+class HttpTestServer : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    // How the reply is delivered.
+    enum class Delivery {
+        Normal, // status, Content-Length, body, then the connection closes
+        NoContentLength, // the end of the body is marked only by closing the connection
+        Stall, // status and Content-Length, then bodyPrefix bytes of the body, then silence
+        CloseEarly, // status and Content-Length, then bodyPrefix bytes of the body, then close
+    };
+
+    struct Reply
+    {
+        int status = 200;
+        QByteArray body;
+        Delivery delivery = Delivery::Normal;
+        int bodyPrefix = 0; // bytes sent before stalling or closing early
+        QList<QByteArray> headers; // extra header lines, e.g. "Location: http://..."
+        qint64 announcedLength = -1; // Content-Length to announce instead of the body's size
+        int pauseMs = 0; // a pause after the first half of a Normal or NoContentLength body
+    };
+
+    explicit HttpTestServer(QObject *parent = nullptr);
+
+    // The address of path on this server, e.g. url("/fw/1.rfw").
+    QString url(const QString &path) const;
+    // "http://127.0.0.1:<port>", the base address for SyncCloud.
+    QString baseUrl() const;
+
+    void setReply(const QString &path, const Reply &reply);
+    void setBody(const QString &path, const QByteArray &body, int status = 200);
+
+    int requestCount() const { return m_requests.size(); }
+    int requestCount(const QString &path) const { return m_requests.count(path); }
+
+    // A port on 127.0.0.1 on which nothing listens.
+    static quint16 closedPort();
+
+private:
+    void onReadyRead(QTcpSocket *socket);
+    void respond(QTcpSocket *socket, const QString &path);
+
+    QHash<QString, Reply> m_replies;
+    QStringList m_requests; // the path of every request, in arrival order
+};
