@@ -8,8 +8,7 @@
 
 Camera::Camera(const QDir &folder)
     : m_folder(folder)
-{
-}
+{ }
 
 bool Camera::take(QWidget *widget, const QString &name)
 {
