@@ -73,25 +73,25 @@ bool DeviceFlash::taskHandleIsOpen() const
 
 QString DeviceFlash::version() const
 {
-    QMutexLocker locker(&stateLock);
+    std::lock_guard<std::mutex> locker(stateLock);
     return m_strVersion;
 }
 
 bool DeviceFlash::isBusy() const
 {
-    QMutexLocker locker(&stateLock);
+    std::lock_guard<std::mutex> locker(stateLock);
     return m_bIsBusy;
 }
 
 QString DeviceFlash::hardwareVersion() const
 {
-    QMutexLocker locker(&stateLock);
+    std::lock_guard<std::mutex> locker(stateLock);
     return versionText(deviceConfig, 1);
 }
 
 QString DeviceFlash::bootVersion() const
 {
-    QMutexLocker locker(&stateLock);
+    std::lock_guard<std::mutex> locker(stateLock);
     return versionText(deviceConfig, 4);
 }
 
@@ -106,7 +106,7 @@ QString DeviceFlash::versionText(const QByteArray &block, int offset)
 void DeviceFlash::setIsBusy(bool busy)
 {
     {
-        QMutexLocker locker(&stateLock);
+        std::lock_guard<std::mutex> locker(stateLock);
         if (m_bIsBusy == busy)
             return;
         m_bIsBusy = busy;

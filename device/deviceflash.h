@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <mutex>
 
 class QHidDevice;
 
@@ -166,7 +167,7 @@ private:
     QMutex deviceLock;
     // Guards the published state (the members above and below except hid and deviceLock) for short,
     // complete updates; never held across a transfer or an emit.
-    mutable QMutex stateLock;
+    mutable std::mutex stateLock; // standard, as Qt 5's mutex is invisible to ThreadSanitizer builds
     QByteArray deviceConfig;
     QByteArray extraConfig;
     QByteArray firmwareInfo;
