@@ -73,25 +73,25 @@ bool DeviceFlash::taskHandleIsOpen() const
 
 QString DeviceFlash::version() const
 {
-    std::lock_guard<std::mutex> locker(stateLock);
+    QMutexLocker locker(&stateLock);
     return m_strVersion;
 }
 
 bool DeviceFlash::isBusy() const
 {
-    std::lock_guard<std::mutex> locker(stateLock);
+    QMutexLocker locker(&stateLock);
     return m_bIsBusy;
 }
 
 QString DeviceFlash::hardwareVersion() const
 {
-    std::lock_guard<std::mutex> locker(stateLock);
+    QMutexLocker locker(&stateLock);
     return versionText(deviceConfig, 1);
 }
 
 QString DeviceFlash::bootVersion() const
 {
-    std::lock_guard<std::mutex> locker(stateLock);
+    QMutexLocker locker(&stateLock);
     return versionText(deviceConfig, 4);
 }
 
@@ -106,7 +106,7 @@ QString DeviceFlash::versionText(const QByteArray &block, int offset)
 void DeviceFlash::setIsBusy(bool busy)
 {
     {
-        std::lock_guard<std::mutex> locker(stateLock);
+        QMutexLocker locker(&stateLock);
         if (m_bIsBusy == busy)
             return;
         m_bIsBusy = busy;

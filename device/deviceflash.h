@@ -12,7 +12,6 @@
 #include <QString>
 
 #include <functional>
-#include <mutex>
 
 class QHidDevice;
 
@@ -167,7 +166,7 @@ private:
     QMutex deviceLock;
     // Guards the published state (the members above and below except hid and deviceLock) for short,
     // complete updates; never held across a transfer or an emit.
-    mutable std::mutex stateLock; // standard, as Qt 5's mutex is invisible to ThreadSanitizer builds
+    mutable QMutex stateLock;
     QByteArray deviceConfig;
     QByteArray extraConfig;
     QByteArray firmwareInfo;

@@ -18,7 +18,7 @@ bool DeviceFlash::readBlock(quint32 address, QByteArray &block)
     QByteArray buffer(BlockSize, '\0');
     if (!readFlash(Command_Read, address, BlockSize, buffer.data(), 0))
         return false;
-    std::lock_guard<std::mutex> locker(stateLock);
+    QMutexLocker locker(&stateLock);
     block = buffer;
     return true;
 }
@@ -26,7 +26,7 @@ bool DeviceFlash::readBlock(quint32 address, QByteArray &block)
 void DeviceFlash::publishVersion(const QString &text)
 {
     {
-        std::lock_guard<std::mutex> locker(stateLock);
+        QMutexLocker locker(&stateLock);
         if (text == m_strVersion)
             return;
         m_strVersion = text;
@@ -40,7 +40,7 @@ void DeviceFlash::readDeviceConfig()
         return;
     QByteArray config;
     {
-        std::lock_guard<std::mutex> locker(stateLock);
+        QMutexLocker locker(&stateLock);
         config = deviceConfig;
     }
     qInfo() << "readDeviceConfig...." << quint8(config.at(4)) << quint8(config.at(5)) << quint8(config.at(6));
@@ -86,7 +86,7 @@ void DeviceFlash::search()
             probeDevice();
         } else {
             {
-                std::lock_guard<std::mutex> locker(stateLock);
+                QMutexLocker locker(&stateLock);
                 m_bConnected = true;
                 device = Tavrune(product);
             }
@@ -99,7 +99,7 @@ void DeviceFlash::search()
     {
         // A removal handled meanwhile has cleared connected; an arrival has replaced the handle and
         // announces the adapter itself.
-        std::lock_guard<std::mutex> locker(stateLock);
+        QMutexLocker locker(&stateLock);
         if (!m_bConnected || !taskHandleIsOpen())
             return;
         announced = device;
@@ -117,7 +117,7 @@ void DeviceFlash::arrive(Tavrune product)
     readDeviceConfig();
     {
         // An adapter pulled (or plugged again) while its blocks were read is not announced by this task.
-        std::lock_guard<std::mutex> locker(stateLock);
+        QMutexLocker locker(&stateLock);
         if (!taskHandleIsOpen())
             return;
         m_bConnected = true;
