@@ -542,7 +542,7 @@ private slots:
             << network;
         QTest::addRow("no address") << good << QString() << network;
         QTest::addRow("local file address")
-            << good << QUrl::fromLocalFile(QCoreApplication::applicationFilePath()).toString() << network;
+            << good << QUrl::fromLocalFile(QStringLiteral(__FILE__)).toString() << network;
         reply = good;
         reply.delivery = Delivery::CloseEarly;
         reply.bodyPrefix = 1000;
