@@ -10,11 +10,12 @@ class QAESEncryption : public QObject
     Q_OBJECT
 
 public:
-    enum AesLevel { AES128 = 0, AES192 = 1, AES256 = 2 };
-    enum AesMode { ECB = 0, CBC = 1, CFB = 2, OFB = 3 };
-    enum AesPadding { ZeroPadding = 0, PKCS7Padding = 1, ISOPadding = 2 };
+    // A fixed underlying type makes every int a valid value, so that callers may pass values outside the
+    // lists (a level outside them is taken as AES128).
+    enum AesLevel : int { AES128 = 0, AES192 = 1, AES256 = 2 };
+    enum AesMode : int { ECB = 0, CBC = 1, CFB = 2, OFB = 3 };
+    enum AesPadding : int { ZeroPadding = 0, PKCS7Padding = 1, ISOPadding = 2 };
 
-    // A level outside the table is taken as AES128.
     QAESEncryption(AesLevel level, AesMode mode, AesPadding padding);
 
     // The plain text, padding still attached. Empty when the key is shorter than the level's key, the

@@ -1,7 +1,6 @@
 #include "deviceflash.h"
 
 #include "crypto/qaesencryption.h"
-#include "qhiddevice.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -27,19 +26,17 @@ QByteArray DeviceFlash::getFirmwareData(const QString &path)
 {
     QFile file(path);
     QByteArray data;
-    if (file.open(QIODevice::ReadOnly)) {
+    if (file.open(QIODevice::ReadOnly))
         data = file.read(maxFirmwareFileSize + 1);
-        if (data.size() > maxFirmwareFileSize) {
-            qWarning() << "getFirmwareData is too large!" << path << QFileInfo(path).absoluteFilePath();
-            data.clear();
-            emit error(DeviceError_FirmwareFileDamage);
-            return data;
-        }
-    }
-    if (data.isEmpty()) {
+    if (data.size() > maxFirmwareFileSize) {
+        qWarning() << "getFirmwareData is too large!" << path << QFileInfo(path).absoluteFilePath();
+        data.clear();
+    } else if (data.isEmpty()) {
         qWarning() << "getFirmwareData is Empty!" << path << QFileInfo(path).absoluteFilePath();
-        emit error(DeviceError_FirmwareFileDamage);
+    } else {
+        return data;
     }
+    emit error(DeviceError_FirmwareFileDamage);
     return data;
 }
 
