@@ -230,19 +230,19 @@ QByteArray QAESEncryption::removePadding(const QByteArray &rawText, AesPadding p
     return result;
 }
 
-void QAESEncryption::addRoundKey(int round, const quint8 *roundKeys)
+inline void QAESEncryption::addRoundKey(int round, const quint8 *roundKeys)
 {
     xorBlock(m_state, roundKeys + round * m_blocklen, m_blocklen);
 }
 
-void QAESEncryption::subBytes()
+inline void QAESEncryption::subBytes()
 {
     quint8 *const s = m_state;
     for (int i = 0; i < m_blocklen; ++i)
         s[i] = sbox[s[i]];
 }
 
-void QAESEncryption::invSubBytes()
+inline void QAESEncryption::invSubBytes()
 {
     quint8 *const s = m_state;
     for (int i = 0; i < m_blocklen; ++i)
@@ -250,7 +250,7 @@ void QAESEncryption::invSubBytes()
 }
 
 // Byte i of the state is row i % 4 of column i / 4; row r turns left by r columns.
-void QAESEncryption::shiftRows()
+inline void QAESEncryption::shiftRows()
 {
     quint8 *const s = m_state;
     quint8 t = s[1];
@@ -269,7 +269,7 @@ void QAESEncryption::shiftRows()
     s[3] = t;
 }
 
-void QAESEncryption::invShiftRows()
+inline void QAESEncryption::invShiftRows()
 {
     quint8 *const s = m_state;
     quint8 t = s[13];
@@ -288,7 +288,7 @@ void QAESEncryption::invShiftRows()
     s[15] = t;
 }
 
-void QAESEncryption::mixColumns()
+inline void QAESEncryption::mixColumns()
 {
     quint8 *const s = m_state;
     for (int c = 0; c < m_nb; ++c) {
@@ -301,7 +301,7 @@ void QAESEncryption::mixColumns()
     }
 }
 
-void QAESEncryption::invMixColumns()
+inline void QAESEncryption::invMixColumns()
 {
     quint8 *const s = m_state;
     for (int c = 0; c < m_nb; ++c) {
