@@ -287,7 +287,8 @@ void TestFirmwareUpdate::updateWithCurrentVersionPublishesNoVersion()
 
 void TestFirmwareUpdate::badFileLeavesAdapterUntouched_data()
 {
-    QTest::addColumn<QString>("source"); // "maker", "raw" (content as the file) or "missing"
+    // "maker", "raw" (content as the file), "path" (raw is the path), "directory" or "missing"
+    QTest::addColumn<QString>("source");
     QTest::addColumn<int>("imageSize");
     QTest::addColumn<QString>("version");
     QTest::addColumn<QStringList>("options");
@@ -367,6 +368,11 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched_data()
     QTest::addRow("empty file") << raw << 0 << v << QStringList() << QByteArray("") << 0 << 0 << empty;
     QTest::addRow("missing file") << QStringLiteral("missing") << 0 << v << QStringList() << none << 0 << 0
                                   << empty;
+    QTest::addRow("directory") << QStringLiteral("directory") << 0 << v << QStringList() << none << 0 << 0
+                               << empty;
+    QTest::addRow("device without end")
+        << QStringLiteral("path") << 0 << v << QStringList() << QByteArray("/dev/zero") << 0 << 0
+        << QStringLiteral("warning getFirmwareData is too large!");
     QTest::addRow("huge file") << raw << 0 << v << QStringList() << QByteArray(9 * 1024 * 1024, 'A') << 0 << 0
                                << QStringLiteral("warning getFirmwareData is too large!");
 }
@@ -394,6 +400,10 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched()
     } else if (source == QStringLiteral("raw")) {
         path = writeFile(raw);
         QVERIFY(!path.isEmpty());
+    } else if (source == QStringLiteral("path")) {
+        path = QString::fromLatin1(raw);
+    } else if (source == QStringLiteral("directory")) {
+        path = m_dir.path();
     } else {
         path = m_dir.filePath(QStringLiteral("no such firmware.rfw"));
     }
