@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -54,6 +55,12 @@ double medianMs(int runs, const std::function<QByteArray()> &work, QByteArray &r
 
 int main(int argc, char **argv)
 {
+    // Compare with OpenSSL's software AES, not with the processor's AES instructions. OpenSSL reads this
+    // mask as it is loaded, so the benchmark starts itself again with it.
+    if (qEnvironmentVariableIsEmpty("OPENSSL_ia32cap")) {
+        qputenv("OPENSSL_ia32cap", "~0x200000200000000");
+        execv("/proc/self/exe", argv);
+    }
     QCoreApplication app(argc, argv);
 
     QByteArray plain = QByteArrayLiteral("Tavrune_M4") + QByteArray::fromHex("020304");
@@ -90,7 +97,7 @@ int main(int argc, char **argv)
     const double flashMs = (2341 + 5 + 2 + 5) * 2.0;
     std::printf("file %d bytes of Base64, image %d bytes, median of %d runs\n", file.size(), imageSize, runs);
     std::printf("check with QAESEncryption: %.3f ms\n", oursMs);
-    std::printf("check with OpenSSL:        %.3f ms\n", opensslMs);
+    std::printf("check with OpenSSL (software AES): %.3f ms\n", opensslMs);
     std::printf("ratio QAESEncryption / OpenSSL: %.2f\n", oursMs / opensslMs);
     std::printf("check / flash time (%.0f ms): 1/%.0f (goal: below 1/100)\n", flashMs, flashMs / oursMs);
     return oursMs < flashMs / 100 ? 0 : 2;
