@@ -22,7 +22,7 @@ void registerAll(const QStringList &paths)
     for (const QString &path : paths) {
         const int id = QFontDatabase::addApplicationFont(path);
         if (id < 0)
-            qWarning() << path << "could not be loaded!";
+            qWarning().noquote() << path << "could not be loaded!";
         else
             qDebug() << "App Font Families:" << id << QFontDatabase::applicationFontFamilies(id);
     }

@@ -1,0 +1,9 @@
+#pragma once
+
+// The names under which the program presents itself and keeps its per-user data.
+namespace ApplicationIdentity {
+
+// Sets application name, version, organisation name and domain, in that order.
+void apply();
+
+} // namespace ApplicationIdentity
