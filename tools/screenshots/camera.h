@@ -11,10 +11,10 @@ public:
     explicit Camera(const QDir &folder);
 
     // Shows the widget if it is not shown yet, lets it settle (layout, style, animations), then saves it
-    // as <name>.png. Returns false if the file could not be written.
-    bool take(QWidget *widget, const QString &name);
+    // as <name>.png.
+    void take(QWidget *widget, const QString &name);
 
-    int failures() const { return m_failures; }
+    int failures() const { return m_failures; } // pictures that could not be written
 
 private:
     QDir m_folder;

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    Camera camera{QDir(folder)};
+    Camera camera {QDir(folder)};
     for (auto scene : {Scenes::mainWindow})
         scene(camera);
     return camera.failures() == 0 ? 0 : 1;
