@@ -1,16 +1,16 @@
 #pragma once
 
+#include "ui/mainwindow.h"
+
 #include <QTest>
 #include <QTranslator>
-#include <QWidget>
 
 #include <memory>
 
-// The window the dialogs live in, as a user sees them: shown, and the parent of every dialog under test.
-inline std::unique_ptr<QWidget> makeDialogHost()
+// The window the dialogs live in, as a user sees them: the shown main window, whose style sheet styles them.
+inline std::unique_ptr<MainWindow> makeDialogHost()
 {
-    auto host = std::make_unique<QWidget>();
-    host->resize(520, 708);
+    auto host = std::make_unique<MainWindow>();
     host->show();
     if (!QTest::qWaitForWindowExposed(host.get()))
         qWarning() << "dialog host window not exposed";

@@ -19,6 +19,7 @@ private slots:
     void cleanup();
 
     void startsHiddenFramelessAndWindowModal();
+    void styledByMainWindowDespiteWhiteCard();
     void progressBarShownOnlyWhileIncomplete_data();
     void progressBarShownOnlyWhileIncomplete();
     void bootModeSilentWhileHidden();
@@ -44,7 +45,7 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
     }
 
-    std::unique_ptr<QWidget> m_host;
+    std::unique_ptr<MainWindow> m_host;
     SettingsDialog *m_dialog = nullptr;
 };
 
@@ -70,6 +71,19 @@ void TestSettingsDialog::startsHiddenFramelessAndWindowModal()
     QCOMPARE(bootModeTexts(),
         QStringList({QStringLiteral("Auto"), QStringLiteral("PS4(PC)"), QStringLiteral("XB360(PC)"),
             QStringLiteral("SWITCH"), QStringLiteral("UNDEFINE")}));
+}
+
+void TestSettingsDialog::styledByMainWindowDespiteWhiteCard()
+{
+    showDialog();
+    m_dialog->setProgress(10, 100);
+    QVERIFY(formChild<QPushButton>(m_dialog, "pushButton_DataBackup")->width() >= 360);
+
+    // The card's white reaches every widget on it; the bar's groove and the list's field must still show.
+    const QImage bar = progressBar()->grab().toImage();
+    QCOMPARE(QColor(bar.pixel(bar.width() - 8, bar.height() / 2)), QColor(0xE5, 0xE5, 0xE5));
+    const QImage list = bootModes()->grab().toImage();
+    QCOMPARE(QColor(list.pixel(4, list.height() / 2)), QColor(0xF5, 0xF5, 0xF5));
 }
 
 void TestSettingsDialog::progressBarShownOnlyWhileIncomplete_data()
@@ -213,4 +227,4 @@ void TestSettingsDialog::retranslateUiUsesOwnContext()
 }
 
 QTEST_MAIN(TestSettingsDialog)
-#include "test_settingsdialog.moc"
+#include "tst_settingsdialog.moc"

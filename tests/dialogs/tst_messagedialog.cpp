@@ -20,6 +20,7 @@ private slots:
     void cleanup();
 
     void startsHiddenFramelessAndWindowModal();
+    void styledByMainWindow();
     void messageWhileHiddenShowsAtOnce();
     void messageWhileVisibleWaitsForTickAndOnlyNewestShows();
     void queuedMessageReopensDismissedDialogAtTick();
@@ -43,7 +44,7 @@ private:
         updateButton()->show();
     }
 
-    std::unique_ptr<QWidget> m_host;
+    std::unique_ptr<MainWindow> m_host;
     MessageDialog *m_dialog = nullptr;
 };
 
@@ -67,6 +68,17 @@ void TestMessageDialog::startsHiddenFramelessAndWindowModal()
     QCOMPARE(m_dialog->parentWidget(), m_host.get());
     // The text is for reading only: neither selectable nor a link to follow.
     QCOMPARE(text()->textInteractionFlags(), Qt::NoTextInteraction);
+}
+
+void TestMessageDialog::styledByMainWindow()
+{
+    m_dialog->showMessage(QStringLiteral("Error"), QStringLiteral("Invalid file!"));
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+
+    // 200 wide inside its 1px border.
+    QCOMPARE(okButton()->width(), 202);
+    QCOMPARE(text()->palette().color(QPalette::Text), QColor(0x38, 0xA1, 0xFF));
+    QCOMPARE(title()->palette().color(QPalette::ButtonText), QColor(0x65, 0xC8, 0x53));
 }
 
 void TestMessageDialog::messageWhileHiddenShowsAtOnce()
@@ -275,4 +287,4 @@ void TestMessageDialog::retranslateUiUsesOwnContext()
 }
 
 QTEST_MAIN(TestMessageDialog)
-#include "test_messagedialog.moc"
+#include "tst_messagedialog.moc"
