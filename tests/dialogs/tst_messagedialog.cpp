@@ -24,6 +24,7 @@ private slots:
     void messageWhileHiddenShowsAtOnce();
     void messageWhileVisibleWaitsForTickAndOnlyNewestShows();
     void queuedMessageReopensDismissedDialogAtTick();
+    void longTitleOrTextKeepsDialogOnItsWindow();
     void titleAndTextSplitAtFirstAtSigns_data();
     void titleAndTextSplitAtFirstAtSigns();
     void modalMessageEndsHoweverDismissed_data();
@@ -129,6 +130,18 @@ void TestMessageDialog::queuedMessageReopensDismissedDialogAtTick()
     QTest::mouseClick(okButton(), Qt::LeftButton);
     QTest::qWait(3300);
     QVERIFY(m_dialog->isHidden());
+}
+
+void TestMessageDialog::longTitleOrTextKeepsDialogOnItsWindow()
+{
+    // A catalogue names the tool's version in a title; however long it is, OK stays within reach.
+    m_dialog->showMessage(QStringLiteral("Upgrade V") + QString(3000, QLatin1Char('9')),
+        QStringLiteral("The latest version update!\n") + QString(20000, QLatin1Char('x')));
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+
+    QVERIFY(m_dialog->width() <= m_host->width());
+    QVERIFY(m_dialog->height() <= m_host->height());
+    QVERIFY(m_host->geometry().contains(okButton()->mapTo(m_host.get(), okButton()->rect().center())));
 }
 
 void TestMessageDialog::titleAndTextSplitAtFirstAtSigns_data()
