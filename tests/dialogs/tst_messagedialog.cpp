@@ -8,7 +8,16 @@
 #include <QToolButton>
 
 // How a blocking notice is dismissed.
-enum class Dismissal { OkButton, CloseButton, RestoreButton, UpdateButton, EscapeKey, Reject, Close };
+enum class Dismissal {
+    OkButton,
+    EnterKey,
+    CloseButton,
+    RestoreButton,
+    UpdateButton,
+    EscapeKey,
+    Reject,
+    Close
+};
 Q_DECLARE_METATYPE(Dismissal)
 
 class TestMessageDialog : public QObject
@@ -204,6 +213,8 @@ void TestMessageDialog::modalMessageEndsHoweverDismissed_data()
 
     QTest::addRow("OK button") << Dismissal::OkButton << 1
                                << QStringList({QStringLiteral("okButtonClicked"), QStringLiteral("closed")});
+    QTest::addRow("Enter key") << Dismissal::EnterKey << 1
+                               << QStringList({QStringLiteral("okButtonClicked"), QStringLiteral("closed")});
     QTest::addRow("close button") << Dismissal::CloseButton << 0 << QStringList({QStringLiteral("closed")});
     QTest::addRow("restore button") << Dismissal::RestoreButton << 0
                                     << QStringList({QStringLiteral("restoreDefaultsButtonClicked"),
@@ -240,6 +251,9 @@ void TestMessageDialog::modalMessageEndsHoweverDismissed()
         switch (dismissal) {
         case Dismissal::OkButton:
             QTest::mouseClick(okButton(), Qt::LeftButton);
+            break;
+        case Dismissal::EnterKey:
+            QTest::keyClick(m_dialog->focusWidget() ? m_dialog->focusWidget() : m_dialog, Qt::Key_Return);
             break;
         case Dismissal::CloseButton:
             QTest::mouseClick(closeButton(), Qt::LeftButton);
