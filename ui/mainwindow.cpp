@@ -16,8 +16,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->toolButton_Settings->setEnabled(false);
     applyStyleSheet();
     ui->progressBar->hide();
-    // The style sheet's item rules (height, rounding, padding) reach a combo box's items only through a
-    // list view; the default popup paints them itself.
+    // The default popup draws its items with a menu delegate that ignores the style sheet's item rules
+    // (height, rounding, padding); a plain list view comes with a delegate that honours them.
     ui->comboBox_Version->setView(new QListView(ui->comboBox_Version));
 
     connect(ui->toolButton_Close, &QToolButton::clicked, this, &QWidget::close);

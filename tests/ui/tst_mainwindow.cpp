@@ -1,14 +1,15 @@
 #include "ui/mainwindow.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
-#include <QListView>
 #include <QMovie>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QtTest>
 
@@ -213,7 +214,10 @@ void TestMainWindow::constructorPreparesWidgets()
     QCOMPARE(int(window.windowFlags()), 0x801);
     QVERIFY(!child<QToolButton>(window, "toolButton_Settings")->isEnabled());
     QVERIFY(child<QProgressBar>(window, "progressBar")->isHidden());
-    QVERIFY(qobject_cast<QListView *>(child<QComboBox>(window, "comboBox_Version")->view()));
+    // A plain list view, not the combo box's own popup view, so that the items take the style sheet.
+    auto *versions = child<QComboBox>(window, "comboBox_Version");
+    QCOMPARE(versions->view()->metaObject()->className(), "QListView");
+    QVERIFY(qobject_cast<QStyledItemDelegate *>(versions->itemDelegate()));
 
     QMovie *movie = child<QLabel>(window, "label_Busying")->movie();
     QVERIFY(movie);
