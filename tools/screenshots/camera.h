@@ -10,8 +10,8 @@ class Camera
 public:
     explicit Camera(const QDir &folder);
 
-    // Shows the widget if it is not shown yet, lets it settle (layout, style, animations), then saves it
-    // as <name>.png.
+    // Shows the widget if it is not shown yet, lets it settle (layout, style, animations), then saves it,
+    // with the dialogs open over it, as <name>.png.
     void take(QWidget *widget, const QString &name);
 
     int failures() const { return m_failures; } // pictures that could not be written

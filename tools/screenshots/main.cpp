@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     }
 
     Camera camera {QDir(folder)};
-    for (auto scene : {Scenes::mainWindow})
+    for (auto scene : {Scenes::mainWindow, Scenes::dialogs})
         scene(camera);
     return camera.failures() == 0 ? 0 : 1;
 }

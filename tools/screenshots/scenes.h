@@ -7,5 +7,6 @@ class Camera;
 namespace Scenes {
 
 void mainWindow(Camera &camera);
+void dialogs(Camera &camera);
 
 } // namespace Scenes

@@ -1,0 +1,114 @@
+#include "messagedialog.h"
+#include "ui_messagedialog.h"
+
+#include <QTextCursor>
+#include <QTimer>
+
+namespace {
+// How long a notice stays before a newer one may replace it.
+constexpr int QueueTickMs = 3000;
+} // namespace
+
+MessageDialog::MessageDialog(QWidget *parent)
+    : QDialog(parent, {})
+    , ui(std::make_unique<Ui::MessageDialog>())
+{
+    // The text browser's cursor travels through queued connections.
+    qRegisterMetaType<QTextCursor>("QTextCursor");
+    ui->setupUi(this);
+    m_timer = new QTimer(this);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setWindowModality(Qt::WindowModal);
+
+    connect(m_timer, &QTimer::timeout, this, &MessageDialog::showNextMessage);
+    connect(ui->pushButton_MsgOK, &QPushButton::clicked, this, &MessageDialog::onOkClicked);
+    connect(ui->pushButton_MsgRestore, &QPushButton::clicked, this, &MessageDialog::onRestoreClicked);
+    connect(ui->pushButton_MsgUpdate, &QPushButton::clicked, this, &MessageDialog::onUpdateClicked);
+    connect(ui->toolButton_Close, &QToolButton::clicked, this, &MessageDialog::onCloseClicked);
+    // Esc, close() and every other reject bypass the button handlers; a caller waiting in
+    // showModalMessage must still get its answer.
+    connect(this, &QDialog::finished, &m_eventLoop, &QEventLoop::quit);
+}
+
+MessageDialog::~MessageDialog() = default;
+
+void MessageDialog::showMessage(const QString &title, const QString &text)
+{
+    showOnlyOkButton();
+    // Only the newest notice matters: an older one still waiting is stale.
+    m_messageQueue.clear();
+    m_messageQueue.append(QStringLiteral("%1@%2").arg(title, text));
+    if (!isVisible())
+        showNextMessage();
+}
+
+int MessageDialog::showModalMessage(const QString &title, const QString &text)
+{
+    showOnlyOkButton();
+    ui->pushButton_Title->setText(title);
+    ui->textBrowser->setText(text);
+    // A result left over from an earlier showing must not read as OK.
+    setResult(0);
+    show();
+    m_eventLoop.exec();
+    return result();
+}
+
+void MessageDialog::retranslateUi()
+{
+    ui->retranslateUi(this);
+}
+
+void MessageDialog::showNextMessage()
+{
+    if (m_messageQueue.isEmpty())
+        return;
+    const QStringList pieces =
+        m_messageQueue.takeLast().split(QLatin1Char('@'), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    ui->pushButton_Title->setText(pieces.at(0));
+    ui->textBrowser->setText(pieces.at(1));
+    m_timer->start(QueueTickMs);
+    show();
+}
+
+void MessageDialog::showOnlyOkButton()
+{
+    ui->pushButton_MsgOK->setVisible(true);
+    ui->pushButton_MsgRestore->hide();
+    ui->pushButton_MsgUpdate->hide();
+}
+
+void MessageDialog::onOkClicked()
+{
+    setResult(1);
+    m_eventLoop.quit();
+    emit okButtonClicked();
+    accept();
+    emit closed();
+}
+
+void MessageDialog::onRestoreClicked()
+{
+    setResult(0);
+    m_eventLoop.quit();
+    emit restoreDefaultsButtonClicked();
+    close();
+    emit closed();
+}
+
+void MessageDialog::onUpdateClicked()
+{
+    setResult(0);
+    m_eventLoop.quit();
+    emit updateFirmwareButtonClicked();
+    close();
+    emit closed();
+}
+
+void MessageDialog::onCloseClicked()
+{
+    setResult(0);
+    m_eventLoop.quit();
+    close();
+    emit closed();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QStringList>
+
+#include <memory>
+
+class QTimer;
+
+namespace Ui {
+class MessageDialog;
+}
+
+// The program's own frameless message box: notices that replace each other, or one that waits for the user.
+class MessageDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit MessageDialog(QWidget *parent = nullptr);
+    ~MessageDialog() override;
+
+    // Shows the notice without waiting; while a notice is on screen the newest one follows at the next tick.
+    void showMessage(const QString &title, const QString &text);
+    // Shows the notice and returns once it is dismissed: 1 after OK, 0 after any other way of closing it.
+    int showModalMessage(const QString &title, const QString &text);
+    void retranslateUi();
+
+signals:
+    void closed();
+    void okButtonClicked();
+    void restoreDefaultsButtonClicked();
+    void updateFirmwareButtonClicked();
+
+private:
+    void showNextMessage();
+    void showOnlyOkButton();
+    void onOkClicked();
+    void onRestoreClicked();
+    void onUpdateClicked();
+    void onCloseClicked();
+
+    std::unique_ptr<Ui::MessageDialog> ui;
+    QTimer *m_timer; // advances m_messageQueue while a notice is on screen
+    QEventLoop m_eventLoop; // where showModalMessage waits
+    QStringList m_messageQueue; // notices not yet shown, each "title@text"
+};
