@@ -1,0 +1,134 @@
+#include "deviceflash.h"
+
+#include "qhiddevice.h"
+
+#include <QEventLoop>
+#include <QMutexLocker>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtConcurrent>
+
+DeviceFlash::DeviceFlash(QObject *parent)
+    : QObject(parent)
+    , hid(new QHidDevice(this))
+    , deviceConfig(BlockSize, '\0')
+    , extraConfig(BlockSize, '\0')
+    , firmwareInfo(BlockSize, '\0')
+{
+    qRegisterMetaType<DeviceFlash::Tavrune>("DeviceFlash::Tavrune");
+    qRegisterMetaType<DeviceFlash::Tavrune>("Tavrune");
+    qRegisterMetaType<DeviceFlash::DeviceError>("DeviceFlash::DeviceError");
+    qRegisterMetaType<DeviceFlash::DeviceError>("DeviceError");
+    // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
+    qRegisterMetaType<char *>("char*");
+
+    registerDeviceNotifications();
+}
+
+// Nobody waits for tasks while the program runs, but one must not outlive the object it works on. The
+// owner waits until the device is no longer busy before destroying it; a task started and not yet running
+// then does nothing, and a running one is waited for.
+DeviceFlash::~DeviceFlash()
+{
+    shuttingDown = true;
+    for (QFuture<void> &task : tasks)
+        task.waitForFinished();
+}
+
+void DeviceFlash::startTask(std::function<void()> work)
+{
+    tasks.erase(
+        std::remove_if(tasks.begin(), tasks.end(), [](const QFuture<void> &t) { return t.isFinished(); }),
+        tasks.end());
+    tasks.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, work = std::move(work)] {
+        if (shuttingDown)
+            return;
+        QMutexLocker locker(&deviceLock);
+        bindHandle();
+        setIsBusy(true);
+        work();
+        setIsBusy(false);
+    }));
+}
+
+void DeviceFlash::connected()
+{
+    startTask([this] { search(); });
+}
+
+void DeviceFlash::startArrivalTask(Tavrune product)
+{
+    startTask([this, product] { arrive(product); });
+}
+
+void DeviceFlash::bindHandle()
+{
+    taskHandle = hid->handleId();
+}
+
+bool DeviceFlash::taskHandleIsOpen() const
+{
+    return taskHandle != 0 && hid->handleId() == taskHandle;
+}
+
+QString DeviceFlash::version() const
+{
+    QMutexLocker locker(&stateLock);
+    return m_strVersion;
+}
+
+bool DeviceFlash::isBusy() const
+{
+    QMutexLocker locker(&stateLock);
+    return m_bIsBusy;
+}
+
+QString DeviceFlash::hardwareVersion() const
+{
+    QMutexLocker locker(&stateLock);
+    return versionText(deviceConfig, 1);
+}
+
+QString DeviceFlash::bootVersion() const
+{
+    QMutexLocker locker(&stateLock);
+    return versionText(deviceConfig, 4);
+}
+
+QString DeviceFlash::versionText(const QByteArray &block, int offset)
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(quint8(block.at(offset)))
+        .arg(quint8(block.at(offset + 1)))
+        .arg(quint8(block.at(offset + 2)));
+}
+
+void DeviceFlash::setIsBusy(bool busy)
+{
+    {
+        QMutexLocker locker(&stateLock);
+        if (m_bIsBusy == busy)
+            return;
+        m_bIsBusy = busy;
+    }
+    qInfo() << "setIsBusy -- " << busy;
+    emit isBusyChanged(busy);
+}
+
+bool DeviceFlash::open(quint16 vendorId, quint16 productId)
+{
+    bool result = hid->open(vendorId, productId);
+    if (!result) {
+        qInfo() << "DeviceFlash open try onec more..." << Qt::hex << Qt::showbase << vendorId << productId;
+        // The second attempt runs in this object's thread, as the hot-plug handling's opens do, whichever
+        // thread waits for it; the waiting thread keeps delivering its own events for that second.
+        QEventLoop loop;
+        QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
+            result = hid->open(vendorId, productId);
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+    }
+    qInfo() << "DeviceFlash open ..." << Qt::hex << Qt::showbase << vendorId << productId << result;
+    return result;
+}

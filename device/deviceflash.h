@@ -1,0 +1,179 @@
+#pragma once
+
+#include "flashimage.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QAtomicInteger>
+#include <QByteArray>
+#include <QFuture>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QHidDevice;
+
+// The Tavrune M4 adapter as the rest of the program knows it: finds and opens it, reads its versions and
+// flash blocks, talks its command protocol, and publishes everything as signals. Lives in the GUI thread;
+// its device work runs as tasks on the global thread pool.
+class DeviceFlash : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+
+public:
+    enum DeviceStatus {
+        DeviceStatus_Play = 0,
+        DeviceStatus_FlashUpgrade = 1,
+        DeviceStatus_Factory = 2,
+        DeviceStatus_ForceFactory = 3,
+        DeviceStatus_Init = 4,
+        DeviceStatus_FlashUpgradeImmediately = 5,
+        DeviceStatus_Config = 6,
+        DeviceStatus_ForceApp = 7,
+        DeviceStatus_Unknow = 8,
+    };
+    Q_ENUM(DeviceStatus)
+
+    enum DeviceError {
+        DeviceError_FirmwareFileDamage = 0,
+        DeviceError_EraseFlash = 1,
+        DeviceError_HardwareFailure = 2,
+        DeviceError_FirmwareLost = 3,
+        DeviceError_ConfigurationLost = 4,
+        DeviceError_Read_DEV_INFO = 5,
+        DeviceError_Unsupported = 6,
+        DeviceError_InvalidFile = 7,
+    };
+    Q_ENUM(DeviceError)
+
+    // The adapter's USB product IDs. Under Tavrune_B274 it is only probed, never reported connected.
+    enum Tavrune {
+        Tavrune_B274 = 0xB274,
+        Tavrune_B275 = 0xB275,
+        Tavrune_B270 = 0xB270,
+    };
+
+    static constexpr quint16 VendorId = 0x0E3A;
+
+    // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
+    static constexpr int ReportSize = 65;
+    static constexpr int ChunkSize = 56;
+    static constexpr int ReadTimeoutMs = 3000;
+    static constexpr int OpenRetryMs = 1000;
+    static constexpr quint8 Command_Erase = 0x55;
+    static constexpr quint8 Command_Read = 0x56;
+    static constexpr quint8 Command_Write = 0x57;
+    static constexpr quint8 Command_Probe = 0x5B;
+    static constexpr quint8 Reply_Erase = 0x59;
+    static constexpr quint8 Reply_ReadWrite = 0x58;
+    static constexpr quint8 Reply_Probe = 0x5B;
+
+    // The flash map: three 256-byte blocks and the firmware area.
+    static constexpr int BlockSize = 256;
+    static constexpr quint32 Address_DeviceConfig = 0x08004000;
+    static constexpr quint32 Address_FirmwareInfo = 0x08004100;
+    static constexpr quint32 Address_ExtraConfig = 0x08004200;
+    static constexpr quint32 Address_Firmware = 0x08005000;
+
+    explicit DeviceFlash(QObject *parent = nullptr);
+    ~DeviceFlash() override;
+
+    // Starts the search for the adapter on the global thread pool and returns at once.
+    void connected();
+
+    QString version() const;
+    bool isBusy() const;
+    QString hardwareVersion() const;
+    QString bootVersion() const;
+    void setIsBusy(bool busy);
+
+    // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile.
+    bool open(quint16 vendorId, quint16 productId);
+    // Reads the three flash blocks and publishes versions, upgradeability and errors.
+    void readDeviceConfig();
+
+    // Starts the arrival task for an adapter that the hot-plug handling has just opened under product.
+    void startArrivalTask(Tavrune product);
+
+    // Ties the calling task's transfers to the handle open now. Every task does it when it starts and after
+    // it opens the adapter itself; once that handle is closed or replaced, its transfers fail.
+    void bindHandle();
+
+    // The command transport; called only with deviceLock held (inside a task).
+    bool writeCMDData(const QByteArray &report);
+    bool readCMDData(QByteArray &reply);
+    bool readFlash(quint8 command, quint32 address, quint32 length, char *destination, quint8 progress);
+    int eraseFlash(const FlashImage &image);
+    void write2Flash(const FlashImage &image, quint8 kind);
+    int probeDevice();
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
+
+signals:
+    void error(int error);
+    void deviceRunStateChanged(DeviceFlash::DeviceStatus state);
+    void versionChanged(const QString &version);
+    void isBusyChanged(bool isBusy);
+    void upgradeable(bool state);
+    void deviceConnectStatusChanged(bool connected, DeviceFlash::Tavrune device);
+    void write2FlashProgressChanged(qint64 current, qint64 total);
+    void dataBackupProgressChanged(qint64 current, qint64 total, char *backupData);
+    void dataStoreProgressChanged(qint64 current, qint64 total);
+    void settingProgressChanged(qint64 current, qint64 total);
+    void settingChanged();
+
+private:
+    // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
+    // its transfers bound to the handle open when it starts.
+    void startTask(std::function<void()> work);
+    void search();
+    void arrive(Tavrune product);
+    // Whether the running task's handle is still the open one; the caller holds stateLock.
+    bool taskHandleIsOpen() const;
+
+    // Reads one 256-byte block and stores it in block only when all of it arrived and passed the checks.
+    bool readBlock(quint32 address, QByteArray &block);
+    // Stores a version read from the adapter and emits versionChanged when it differs from the last one.
+    void publishVersion(const QString &text);
+    static bool isValidBlock(const QByteArray &block); // start marker 0x55, end marker 0xAA
+    static QString versionText(const QByteArray &block, int offset);
+
+    // Asks the operating system for the adapter's arrival and removal notifications; the constructor's last
+    // step.
+    void registerDeviceNotifications();
+
+    // Device access across threads. Tasks make every transfer under deviceLock; the hot-plug handling opens
+    // and closes hid in the GUI thread without it, even while a task is in the middle of a transfer.
+    // - hid never hands a closed handle to hidapi: a transfer pins the handle it uses, so a close or a
+    //   replacing open only lets go of it, and hid_close runs when that transfer has returned.
+    // - Each task's transfers name the handle they belong to (taskHandle, set by bindHandle when the task
+    //   starts and after it opens the adapter). Once that handle is closed or replaced, every later transfer
+    //   of the task fails at once, as on a pulled adapter, and never reaches a newer handle: a task that
+    //   began on one adapter never goes on writing to the next one plugged in.
+    // - The published state (busy, connected, device, version, the three blocks) changes only under
+    //   stateLock, one whole change at a time. A task announces a connection only if its handle is still the
+    //   open one, checked under the same lock. The removal therefore closes hid and clears version,
+    //   connected and device in one stateLock section, and emits afterwards.
+
+    bool m_bIsBusy = false;
+    bool m_bConnected = false;
+    Tavrune device = Tavrune(0);
+    DeviceStatus runState = DeviceStatus_Unknow;
+    const QList<quint16> productIds {Tavrune_B274, Tavrune_B275, Tavrune_B270};
+    QHidDevice *hid;
+    QMutex deviceLock;
+    // Guards the published state (the members above and below except hid and deviceLock) for short,
+    // complete updates; never held across a transfer or an emit.
+    mutable QMutex stateLock;
+    QByteArray deviceConfig;
+    QByteArray extraConfig;
+    QByteArray firmwareInfo;
+    QString m_strVersion;
+    quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
+    QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
+    QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
+};
+
+Q_DECLARE_METATYPE(DeviceFlash::Tavrune)

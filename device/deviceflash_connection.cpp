@@ -1,0 +1,127 @@
+#include "deviceflash.h"
+
+#include "qhiddevice.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+bool DeviceFlash::isValidBlock(const QByteArray &block)
+{
+    return block.size() == BlockSize && quint8(block.at(0)) == 0x55 &&
+        quint8(block.at(BlockSize - 1)) == 0xAA;
+}
+
+bool DeviceFlash::readBlock(quint32 address, QByteArray &block)
+{
+    // Read into a buffer of its own: a block that fails half way must not leave half a new block behind
+    // for the versions that other threads read.
+    QByteArray buffer(BlockSize, '\0');
+    if (!readFlash(Command_Read, address, BlockSize, buffer.data(), 0))
+        return false;
+    QMutexLocker locker(&stateLock);
+    block = buffer;
+    return true;
+}
+
+void DeviceFlash::publishVersion(const QString &text)
+{
+    {
+        QMutexLocker locker(&stateLock);
+        if (text == m_strVersion)
+            return;
+        m_strVersion = text;
+    }
+    emit versionChanged(text);
+}
+
+void DeviceFlash::readDeviceConfig()
+{
+    if (!hid->isOpen())
+        return;
+    QByteArray config;
+    {
+        QMutexLocker locker(&stateLock);
+        config = deviceConfig;
+    }
+    qInfo() << "readDeviceConfig...." << quint8(config.at(4)) << quint8(config.at(5)) << quint8(config.at(6));
+    qInfo() << "DeviceFlash::readDeviceConfig" << int(Command_Read);
+    if (!readBlock(Address_DeviceConfig, deviceConfig)) {
+        emit error(DeviceError_Read_DEV_INFO);
+        return;
+    }
+    config = deviceConfig;
+    qInfo() << "DeviceFlash::readDeviceConfig" << int(Command_Read) << quint8(config.at(1))
+            << quint8(config.at(2)) << quint8(config.at(3));
+    if (!isValidBlock(config)) {
+        qWarning() << "Hardware failure!";
+        emit error(DeviceError_HardwareFailure);
+        return;
+    }
+    if (!readBlock(Address_ExtraConfig, extraConfig)) {
+        emit error(DeviceError_Read_DEV_INFO);
+        return;
+    }
+    if (!readBlock(Address_FirmwareInfo, firmwareInfo)) {
+        emit error(DeviceError_Read_DEV_INFO);
+        return;
+    }
+    const QByteArray info = firmwareInfo;
+    if (!isValidBlock(info)) {
+        qWarning() << "Firmware lost!";
+        emit error(DeviceError_FirmwareLost);
+        return;
+    }
+    publishVersion(versionText(info, 5));
+    if (quint8(config.at(4)) < 2)
+        emit upgradeable(false);
+}
+
+void DeviceFlash::search()
+{
+    for (const quint16 product : productIds) {
+        if (!open(VendorId, product))
+            continue;
+        bindHandle();
+        if (product == Tavrune_B274) {
+            probeDevice();
+        } else {
+            {
+                QMutexLocker locker(&stateLock);
+                m_bConnected = true;
+                device = Tavrune(product);
+            }
+            qInfo() << "DeviceFlash::connected...." << Qt::hex << Qt::showbase << product;
+            readDeviceConfig();
+        }
+        break;
+    }
+    Tavrune announced;
+    {
+        // A removal handled meanwhile has cleared connected; an arrival has replaced the handle and
+        // announces the adapter itself.
+        QMutexLocker locker(&stateLock);
+        if (!m_bConnected || !taskHandleIsOpen())
+            return;
+        announced = device;
+    }
+    qInfo() << "Device open! -- " << Qt::hex << Qt::showbase << int(announced);
+    emit deviceConnectStatusChanged(true, announced);
+}
+
+void DeviceFlash::arrive(Tavrune product)
+{
+    if (product == Tavrune_B274) {
+        probeDevice();
+        return;
+    }
+    readDeviceConfig();
+    {
+        // An adapter pulled (or plugged again) while its blocks were read is not announced by this task.
+        QMutexLocker locker(&stateLock);
+        if (!taskHandleIsOpen())
+            return;
+        m_bConnected = true;
+        device = product;
+    }
+    emit deviceConnectStatusChanged(true, product);
+}

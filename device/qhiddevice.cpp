@@ -1,0 +1,125 @@
+#include "qhiddevice.h"
+#include "qhiddevice_p.h"
+
+#include <atomic>
+#include <string>
+
+namespace {
+
+// Handle names are unique across all devices so that a name kept by a task can never come back.
+std::atomic<quint64> lastHandleId {0};
+
+int readFrom(const std::shared_ptr<hid_device> &handle, QByteArray &buffer, int length, int timeoutMs)
+{
+    if (length == -1)
+        length = buffer.size();
+    if (!handle || length < 0) {
+        buffer.clear();
+        return -1;
+    }
+    buffer.fill('\0', length);
+    const int count = hid_read_timeout(
+        handle.get(), reinterpret_cast<unsigned char *>(buffer.data()), size_t(length), timeoutMs);
+    buffer.resize(qBound(0, count, length));
+    return count;
+}
+
+int writeTo(const std::shared_ptr<hid_device> &handle, const QByteArray &data, int length)
+{
+    if (length == -1)
+        length = data.size();
+    if (!handle || length < 0 || length > data.size())
+        return -1;
+    return hid_write(handle.get(), reinterpret_cast<const unsigned char *>(data.constData()), size_t(length));
+}
+
+} // namespace
+
+std::shared_ptr<hid_device> QHidDevicePrivate::pinCurrent() const
+{
+    QMutexLocker locker(&handleLock);
+    return handle;
+}
+
+std::shared_ptr<hid_device> QHidDevicePrivate::pin(quint64 id) const
+{
+    QMutexLocker locker(&handleLock);
+    return id != 0 && id == handleId ? handle : nullptr;
+}
+
+void QHidDevicePrivate::replace(hid_device *newHandle)
+{
+    std::shared_ptr<hid_device> next;
+    if (newHandle)
+        next.reset(newHandle, hid_close);
+    std::shared_ptr<hid_device> previous;
+    {
+        QMutexLocker locker(&handleLock);
+        previous.swap(handle);
+        handle = std::move(next);
+        handleId = handle ? ++lastHandleId : 0;
+    }
+    // previous goes out of scope here, outside the lock: hid_close runs now unless a transfer still holds it.
+}
+
+QHidDevice::QHidDevice(QObject *parent)
+    : QObject(*new QHidDevicePrivate, parent)
+{
+    hid_init();
+}
+
+QHidDevice::~QHidDevice()
+{
+    close();
+}
+
+bool QHidDevice::open(quint16 vendorId, quint16 productId, const QString &serialNumber)
+{
+    Q_D(QHidDevice);
+    close();
+    const std::wstring serial = serialNumber.toStdWString();
+    d->replace(hid_open(vendorId, productId, serial.empty() ? nullptr : serial.c_str()));
+    return isOpen();
+}
+
+void QHidDevice::close()
+{
+    Q_D(QHidDevice);
+    d->replace(nullptr);
+}
+
+bool QHidDevice::isOpen() const
+{
+    return handleId() != 0;
+}
+
+quint64 QHidDevice::handleId() const
+{
+    Q_D(const QHidDevice);
+    QMutexLocker locker(&d->handleLock);
+    return d->handleId;
+}
+
+int QHidDevice::read(QByteArray &buffer, int length, int timeoutMs)
+{
+    Q_D(QHidDevice);
+    return readFrom(d->pinCurrent(), buffer, length, timeoutMs);
+}
+
+int QHidDevice::write(const QByteArray &data, int length)
+{
+    Q_D(QHidDevice);
+    return writeTo(d->pinCurrent(), data, length);
+}
+
+int QHidDevice::read(quint64 handleId, QByteArray &buffer, int length, int timeoutMs)
+{
+    Q_D(QHidDevice);
+    return readFrom(d->pin(handleId), buffer, length, timeoutMs);
+}
+
+int QHidDevice::write(quint64 handleId, const QByteArray &data, int length)
+{
+    Q_D(QHidDevice);
+    return writeTo(d->pin(handleId), data, length);
+}

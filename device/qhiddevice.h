@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+
+class QHidDevicePrivate;
+
+// One open HID device, read and written in whole reports.
+//
+// open, close, read and write may be called from different threads at the same time: a handle that is
+// closed or replaced while a transfer is using it stays alive until that transfer returns, and every later
+// transfer bound to it fails with -1 without reaching hidapi.
+class QHidDevice : public QObject
+{
+    Q_OBJECT
+    Q_DECLARE_PRIVATE(QHidDevice)
+
+public:
+    explicit QHidDevice(QObject *parent = nullptr);
+    ~QHidDevice() override;
+
+    // Closes a handle that is still open first; an empty serial number means any device of the pair.
+    bool open(quint16 vendorId, quint16 productId, const QString &serialNumber = QString());
+    void close();
+    bool isOpen() const;
+
+    // Names the handle open now, 0 while closed; no two opens ever share a name.
+    quint64 handleId() const;
+
+    // On the handle open now: bytes read, 0 on time-out, -1 on error or while closed.
+    int read(QByteArray &buffer, int length, int timeoutMs);
+    // On the handle open now: bytes written, -1 on error or while closed.
+    int write(const QByteArray &data, int length = -1);
+
+    // As above, but only on the handle named handleId: once it is closed or replaced they fail with -1.
+    int read(quint64 handleId, QByteArray &buffer, int length, int timeoutMs);
+    int write(quint64 handleId, const QByteArray &data, int length = -1);
+};

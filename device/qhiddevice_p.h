@@ -1,0 +1,27 @@
+#pragma once
+
+#include "qhiddevice.h"
+
+#include <QMutex>
+#include <private/qobject_p.h>
+
+#include <memory>
+
+#include <hidapi/hidapi.h>
+
+// The state of a QHidDevice.
+class QHidDevicePrivate : public QObjectPrivate
+{
+    Q_DECLARE_PUBLIC(QHidDevice)
+
+public:
+    // The hidapi handle, null while closed. Shared so that a transfer in flight keeps it alive: whichever
+    // lets go last, the device or that transfer, calls hid_close.
+    std::shared_ptr<hid_device> handle;
+    quint64 handleId = 0;
+    mutable QMutex handleLock; // guards handle and handleId; never held across a hidapi call
+
+    std::shared_ptr<hid_device> pinCurrent() const;
+    std::shared_ptr<hid_device> pin(quint64 id) const; // null unless id names the open handle
+    void replace(hid_device *newHandle);
+};

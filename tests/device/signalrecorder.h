@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class DeviceFlash;
+
+// Receives every signal of a DeviceFlash in the GUI thread over queued connections, as the main window
+// does, and keeps them as short texts in arrival order ("busy true", "version 2.1.0", "connected true b275").
+class SignalRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SignalRecorder(DeviceFlash *device);
+
+    QStringList events;
+};

@@ -1,0 +1,492 @@
+#include "simadapter.h"
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <hidapi/hidapi.h>
+
+namespace {
+constexpr int ReportBytes = 64; // the adapter's report, without the report ID
+using Clock = std::chrono::steady_clock;
+
+struct Reply
+{
+    unsigned char bytes[ReportBytes];
+    bool error = false; // read as -1
+    bool late = false; // misses the first read that looks for it
+    Clock::time_point availableAt;
+};
+} // namespace
+
+// Like a hidraw file, every open handle receives its own copy of the reports that arrive while it is open.
+struct hid_device_
+{
+    quint64 plugging; // the plugging it was opened on; stale once the adapter is pulled or plugged again
+    bool closed = false;
+    std::deque<Reply> replies;
+};
+
+namespace {
+
+constexpr int MaxChunk = 56;
+constexpr quint32 DeviceConfig = 0x08004000;
+constexpr quint32 FirmwareInfo = 0x08004100;
+constexpr quint32 ExtraConfig = 0x08004200;
+constexpr quint32 FirmwareArea = 0x08005000;
+constexpr auto Frame = std::chrono::milliseconds(1);
+
+struct State
+{
+    std::mutex lock;
+    std::condition_variable replyQueued;
+    std::vector<unsigned char> flash;
+    quint16 product = 0;
+    quint64 plugging = 1;
+    std::wstring serial;
+    std::map<int, SimAdapter::Fault> faults;
+    std::function<void(int)> hook;
+    SimAdapter::Timing timing = SimAdapter::Timing::ZeroLatency;
+    bool realTimeouts = false;
+    QList<QByteArray> transcript;
+    QList<QPair<quint16, quint16>> openAttempts;
+    int exchanges = 0;
+    int closedUses = 0;
+    int initCount = 0;
+    Clock::time_point epoch = Clock::now();
+    std::vector<std::unique_ptr<hid_device_>> handles; // kept after hid_close so that a late use is seen
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+quint32 le32(const unsigned char *p)
+{
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+
+void putLe32(unsigned char *p, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uchar(v >> (8 * i));
+}
+
+bool inFlash(quint32 address, quint32 length)
+{
+    return address >= SimAdapter::FlashBase && length <= quint32(SimAdapter::FlashSize) &&
+        address - SimAdapter::FlashBase <= quint32(SimAdapter::FlashSize) - length;
+}
+
+unsigned char *flashAt(State &s, quint32 address)
+{
+    return s.flash.data() + (address - SimAdapter::FlashBase);
+}
+
+void setBytes(State &s, quint32 address, std::initializer_list<unsigned char> bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), flashAt(s, address));
+}
+
+void factoryFlash(State &s)
+{
+    s.flash.assign(SimAdapter::FlashSize, 0xFF);
+    for (quint32 block : {DeviceConfig, FirmwareInfo, ExtraConfig})
+        std::memset(flashAt(s, block), 0, 256);
+    setBytes(s, DeviceConfig, {0x55, 1, 0, 0, 2, 0, 0});
+    flashAt(s, DeviceConfig)[255] = 0xAA;
+    setBytes(s, FirmwareInfo, {0x55});
+    putLe32(flashAt(s, FirmwareInfo + 1), FirmwareArea);
+    setBytes(s, FirmwareInfo + 5, {2, 1, 0});
+    flashAt(s, FirmwareInfo)[255] = 0xAA;
+}
+
+bool live(const State &s, const hid_device *dev)
+{
+    return dev && !dev->closed && s.product != 0 && dev->plugging == s.plugging;
+}
+
+// Whether a transfer may go on with dev; one on a handle already passed to hid_close is counted: the
+// program must never make it, not even when the close comes while the transfer waits.
+bool usable(State &s, const hid_device *dev)
+{
+    if (dev && dev->closed)
+        ++s.closedUses;
+    return live(s, dev);
+}
+
+// The adapter's answer to one command; false when it gives none.
+bool answer(State &s, const unsigned char *command, Reply &reply)
+{
+    const unsigned char code = command[1];
+    const quint32 address = le32(command + 2);
+    const quint16 length = quint16(command[6] | command[7] << 8);
+    const unsigned char *data = command + 8;
+    std::memcpy(reply.bytes, command, ReportBytes);
+    std::memset(reply.bytes + 8, 0, ReportBytes - 8);
+    unsigned char &replyCode = reply.bytes[1];
+    switch (code) {
+    case 0x55: { // erase
+        const quint32 start = le32(data);
+        const quint32 count = le32(data + 4);
+        replyCode = length == 8 && inFlash(start, count) ? 0x59 : 0x00;
+        if (replyCode == 0x59)
+            std::memset(flashAt(s, start), 0xFF, count);
+        return true;
+    }
+    case 0x56: // read
+        replyCode = length >= 1 && length <= MaxChunk && inFlash(address, length) ? 0x58 : 0x00;
+        if (replyCode == 0x58)
+            std::memcpy(reply.bytes + 8, flashAt(s, address), length);
+        return true;
+    case 0x57: // write: programming can only clear bits, and the echo is what the flash now holds
+        replyCode = length >= 1 && length <= MaxChunk && inFlash(address, length) ? 0x58 : 0x00;
+        if (replyCode == 0x58) {
+            unsigned char *target = flashAt(s, address);
+            for (int i = 0; i < length; ++i)
+                target[i] &= data[i];
+            std::memcpy(reply.bytes + 8, target, length);
+        }
+        return true;
+    case 0x5B: // probe
+        replyCode = 0x5B;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void applyFault(SimAdapter::Fault fault, Reply &reply)
+{
+    using SimAdapter::Fault;
+    const quint16 length = quint16(reply.bytes[6] | reply.bytes[7] << 8);
+    switch (fault) {
+    case Fault::ReadError:
+        reply.error = true;
+        break;
+    case Fault::WrongCode:
+        reply.bytes[1] ^= 0x01;
+        break;
+    case Fault::WrongAddress:
+        putLe32(reply.bytes + 2, le32(reply.bytes + 2) + 1);
+        break;
+    case Fault::WrongLength:
+        reply.bytes[6] ^= 0x01;
+        break;
+    case Fault::DataMismatch:
+        if (length >= 1 && length <= MaxChunk)
+            reply.bytes[8 + length - 1] ^= 0xFF;
+        break;
+    case Fault::LateReply:
+        reply.late = true;
+        break;
+    case Fault::NoReply:
+    case Fault::WriteError:
+    case Fault::Pulled:
+        break;
+    }
+}
+
+void unplug(State &s)
+{
+    s.product = 0;
+    ++s.plugging;
+    s.replyQueued.notify_all();
+}
+
+} // namespace
+
+// The hidapi functions the program calls.
+
+int hid_init(void)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    ++state().initCount;
+    return 0;
+}
+
+int hid_exit(void)
+{
+    return 0;
+}
+
+hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *serial_number)
+{
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    s.openAttempts.append({vendor_id, product_id});
+    if (s.product == 0 || vendor_id != SimAdapter::VendorId || product_id != s.product ||
+        (serial_number && s.serial != serial_number))
+        return nullptr;
+    s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {s.plugging, false, {}}));
+    return s.handles.back().get();
+}
+
+hid_device *hid_open_path(const char *)
+{
+    return nullptr;
+}
+
+void hid_close(hid_device *dev)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    if (dev)
+        dev->closed = true;
+}
+
+int hid_write(hid_device *dev, const unsigned char *data, size_t length)
+{
+    State &s = state();
+    std::unique_lock<std::mutex> locker(s.lock);
+    if (!usable(s, dev) || length < 1 || length > size_t(ReportBytes) + 1)
+        return -1;
+    const int exchange = s.exchanges++;
+    if (s.hook) {
+        const auto hook = s.hook;
+        locker.unlock();
+        hook(exchange);
+        locker.lock();
+    }
+    if (!usable(s, dev))
+        return -1;
+    const auto fault = s.faults.find(exchange);
+    if (fault != s.faults.end() && fault->second == SimAdapter::Fault::Pulled)
+        unplug(s);
+    if (!live(s, dev) || (fault != s.faults.end() && fault->second == SimAdapter::Fault::WriteError))
+        return -1;
+
+    unsigned char command[ReportBytes + 1] = {};
+    std::memcpy(command, data, length);
+    s.transcript.append(QByteArray(reinterpret_cast<const char *>(command), ReportBytes + 1));
+    Clock::time_point sent = Clock::now();
+    if (s.timing == SimAdapter::Timing::FullSpeed) {
+        sent = s.epoch + ((sent - s.epoch) / Frame + 1) * Frame;
+        locker.unlock();
+        std::this_thread::sleep_until(sent);
+        locker.lock();
+        if (!usable(s, dev))
+            return -1;
+    }
+    Reply reply;
+    if (answer(s, command + 1, reply) &&
+        (fault == s.faults.end() || fault->second != SimAdapter::Fault::NoReply)) {
+        if (fault != s.faults.end())
+            applyFault(fault->second, reply);
+        reply.availableAt = s.timing == SimAdapter::Timing::FullSpeed ? sent + Frame : sent;
+        for (const auto &handle : s.handles)
+            if (live(s, handle.get()))
+                handle->replies.push_back(reply);
+        s.replyQueued.notify_all();
+    }
+    return int(length);
+}
+
+int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
+{
+    State &s = state();
+    std::unique_lock<std::mutex> locker(s.lock);
+    const bool blocking = milliseconds < 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(qMax(milliseconds, 0));
+    for (;;) {
+        if (!usable(s, dev))
+            return -1;
+        const Clock::time_point now = Clock::now();
+        const bool pending = !dev->replies.empty() && !dev->replies.front().late;
+        if (pending && dev->replies.front().availableAt <= now) {
+            const Reply reply = dev->replies.front();
+            dev->replies.pop_front();
+            if (reply.error)
+                return -1;
+            const size_t count = std::min(length, size_t(ReportBytes));
+            std::memcpy(data, reply.bytes, count);
+            return int(count);
+        }
+        // A reply on its way within the window is waited for; otherwise the time-out is real only when asked.
+        const bool inTime = pending && (blocking || dev->replies.front().availableAt <= deadline);
+        if ((!inTime && !blocking && !s.realTimeouts) || (!blocking && now >= deadline)) {
+            // The window has passed: a reply held back as late is there for the next read.
+            if (!dev->replies.empty())
+                dev->replies.front().late = false;
+            return 0;
+        }
+        if (pending)
+            s.replyQueued.wait_until(locker, inTime ? dev->replies.front().availableAt : deadline);
+        else if (blocking)
+            s.replyQueued.wait(locker);
+        else
+            s.replyQueued.wait_until(locker, deadline);
+    }
+}
+
+int hid_read(hid_device *dev, unsigned char *data, size_t length)
+{
+    return hid_read_timeout(dev, data, length, -1);
+}
+
+const wchar_t *hid_error(hid_device *)
+{
+    return L"simulated adapter";
+}
+
+// The control interface.
+
+namespace SimAdapter {
+
+void reset()
+{
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    unplug(s);
+    factoryFlash(s);
+    s.serial = L"TVR-M4-0001";
+    s.faults.clear();
+    s.hook = nullptr;
+    s.timing = Timing::ZeroLatency;
+    s.realTimeouts = false;
+    s.transcript.clear();
+    s.openAttempts.clear();
+    s.exchanges = 0;
+    s.closedUses = 0;
+}
+
+void plug(quint16 productId)
+{
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    unplug(s);
+    s.product = productId;
+}
+
+quint16 pluggedProduct()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().product;
+}
+
+void setSerialNumber(const QString &serialNumber)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().serial = serialNumber.toStdWString();
+}
+
+void setHardwareVersion(quint8 major, quint8 minor, quint8 patch)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    setBytes(state(), DeviceConfig + 1, {major, minor, patch});
+}
+
+void setBootVersion(quint8 major, quint8 minor, quint8 patch)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    setBytes(state(), DeviceConfig + 4, {major, minor, patch});
+}
+
+void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    setBytes(state(), FirmwareInfo + 5, {major, minor, patch});
+}
+
+void setMarkers(quint32 blockAddress, quint8 start, quint8 end)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    flashAt(state(), blockAddress)[0] = start;
+    flashAt(state(), blockAddress)[255] = end;
+}
+
+void setFlash(quint32 address, const QByteArray &bytes)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    if (inFlash(address, quint32(bytes.size())))
+        std::memcpy(flashAt(state(), address), bytes.constData(), size_t(bytes.size()));
+}
+
+QByteArray flash(quint32 address, int length)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    if (length < 0 || !inFlash(address, quint32(length)))
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char *>(flashAt(state(), address)), length);
+}
+
+void injectFault(int exchange, Fault fault)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().faults[exchange] = fault;
+}
+
+void setExchangeHook(std::function<void(int)> hook)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().hook = std::move(hook);
+}
+
+void setTiming(Timing timing)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().timing = timing;
+}
+
+void setRealTimeouts(bool real)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().realTimeouts = real;
+}
+
+QList<QByteArray> transcript()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().transcript;
+}
+
+void clearTranscript()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().transcript.clear();
+}
+
+int exchangeCount()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().exchanges;
+}
+
+QList<QPair<quint16, quint16>> openAttempts()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().openAttempts;
+}
+
+int openHandleCount()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    int open = 0;
+    for (const auto &handle : state().handles)
+        open += handle->closed ? 0 : 1;
+    return open;
+}
+
+int closedHandleUseCount()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().closedUses;
+}
+
+int hidInitCount()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().initCount;
+}
+
+} // namespace SimAdapter

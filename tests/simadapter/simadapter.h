@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+
+#include <functional>
+
+// A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_open,
+// hid_read_timeout, hid_write, hid_close, ...), so that everything above hidapi runs unchanged. It answers
+// the four commands from a flash of its own, can fail any exchange on purpose and records every report it
+// receives. Thread-safe; the control functions may be called while a device task is running.
+namespace SimAdapter {
+
+// What goes wrong at an injected exchange (the n-th hid_write on an open handle, counted from 0).
+enum class Fault {
+    NoReply, // the adapter never answers: the read times out
+    ReadError, // the reply read fails with -1
+    WriteError, // the command write fails with -1; the adapter never sees the command
+    WrongCode, // the reply code has its lowest bit flipped (a read answered with 0x59, ...)
+    WrongAddress, // the address echo is one higher
+    WrongLength, // the length echo has its lowest bit flipped
+    DataMismatch, // the last data byte of the reply is inverted (the write echo, or the data read)
+    LateReply, // the reply misses its read's window and is read by the next command instead
+    Pulled, // the adapter is unplugged as this command arrives: this write and every later call fail
+};
+
+enum class Timing {
+    ZeroLatency, // replies are there at once
+    FullSpeed, // one report each way per 1 ms USB frame: an exchange takes at least 2 ms
+};
+
+constexpr quint16 VendorId = 0x0E3A;
+constexpr quint32 FlashBase = 0x08000000;
+constexpr int FlashSize = 0x40000;
+
+// Nothing plugged; the flash of an adapter fresh from the factory (hardware 1.0.0, boot 2.0.0, firmware
+// 2.1.0 with an empty, erased firmware area, all markers valid); no faults; empty transcript; zero latency;
+// time-outs reported at once. Handles still held by the program go stale.
+void reset();
+
+// Plugs the adapter in under productId (0 unplugs it). Handles opened before a change go stale.
+void plug(quint16 productId);
+quint16 pluggedProduct();
+void setSerialNumber(const QString &serialNumber);
+
+void setHardwareVersion(quint8 major, quint8 minor, quint8 patch);
+void setBootVersion(quint8 major, quint8 minor, quint8 patch);
+void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch);
+// Start and end marker of the 256-byte block at blockAddress (0x55 and 0xAA are the valid ones).
+void setMarkers(quint32 blockAddress, quint8 start, quint8 end);
+void setFlash(quint32 address, const QByteArray &bytes);
+QByteArray flash(quint32 address, int length);
+
+void injectFault(int exchange, Fault fault);
+// Runs on the writing thread whenever a command report arrives, before the adapter answers it.
+void setExchangeHook(std::function<void(int exchange)> hook);
+void setTiming(Timing timing);
+// Whether a read with no reply to come waits its whole time-out (true) or reports the time-out at once.
+void setRealTimeouts(bool real);
+
+// Every command report the adapter received, as written (65 bytes, report ID first).
+QList<QByteArray> transcript();
+void clearTranscript();
+int exchangeCount();
+// Every hid_open call as (vendor ID, product ID).
+QList<QPair<quint16, quint16>> openAttempts();
+int openHandleCount(); // opened and not yet closed
+int closedHandleUseCount(); // reads and writes attempted on a handle after hid_close: always a fault
+int hidInitCount();
+
+} // namespace SimAdapter
