@@ -243,6 +243,7 @@ void hid_close(hid_device *dev)
     std::lock_guard<std::mutex> locker(state().lock);
     if (dev)
         dev->closed = true;
+    state().replyQueued.notify_all(); // a read still waiting on it must see it at once
 }
 
 int hid_write(hid_device *dev, const unsigned char *data, size_t length)
