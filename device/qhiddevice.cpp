@@ -37,13 +37,13 @@ int writeTo(const std::shared_ptr<hid_device> &handle, const QByteArray &data, i
 
 std::shared_ptr<hid_device> QHidDevicePrivate::pinCurrent() const
 {
-    QMutexLocker locker(&handleLock);
+    std::lock_guard<std::mutex> locker(handleLock);
     return handle;
 }
 
 std::shared_ptr<hid_device> QHidDevicePrivate::pin(quint64 id) const
 {
-    QMutexLocker locker(&handleLock);
+    std::lock_guard<std::mutex> locker(handleLock);
     return id != 0 && id == handleId ? handle : nullptr;
 }
 
@@ -54,7 +54,7 @@ void QHidDevicePrivate::replace(hid_device *newHandle)
         next.reset(newHandle, hid_close);
     std::shared_ptr<hid_device> previous;
     {
-        QMutexLocker locker(&handleLock);
+        std::lock_guard<std::mutex> locker(handleLock);
         previous.swap(handle);
         handle = std::move(next);
         handleId = handle ? ++lastHandleId : 0;
@@ -96,7 +96,7 @@ bool QHidDevice::isOpen() const
 quint64 QHidDevice::handleId() const
 {
     Q_D(const QHidDevice);
-    QMutexLocker locker(&d->handleLock);
+    std::lock_guard<std::mutex> locker(d->handleLock);
     return d->handleId;
 }
 

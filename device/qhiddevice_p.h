@@ -2,10 +2,10 @@
 
 #include "qhiddevice.h"
 
-#include <QMutex>
 #include <private/qobject_p.h>
 
 #include <memory>
+#include <mutex>
 
 #include <hidapi/hidapi.h>
 
@@ -19,7 +19,9 @@ public:
     // lets go last, the device or that transfer, calls hid_close.
     std::shared_ptr<hid_device> handle;
     quint64 handleId = 0;
-    mutable QMutex handleLock; // guards handle and handleId; never held across a hidapi call
+    // Guards handle and handleId; never held across a hidapi call. A standard mutex, as Qt 5's is invisible
+    // to ThreadSanitizer builds.
+    mutable std::mutex handleLock;
 
     std::shared_ptr<hid_device> pinCurrent() const;
     std::shared_ptr<hid_device> pin(quint64 id) const; // null unless id names the open handle

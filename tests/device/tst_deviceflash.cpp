@@ -106,7 +106,7 @@ void TestDeviceFlash::searchAnnouncesAdapter()
 
     device.connected();
 
-    QTRY_COMPARE_WITH_TIMEOUT(recorder.events, events, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events, events, 10000);
     QCOMPARE(SimAdapter::openAttempts(), attempts);
     QCOMPARE(SimAdapter::transcript().size(), 15);
     QCOMPARE(device.version(), QStringLiteral("2.1.0"));
@@ -142,7 +142,7 @@ void TestDeviceFlash::searchWithNothingPluggedTriesEveryIdTwice()
 
     device.connected();
 
-    QTRY_COMPARE_WITH_TIMEOUT(recorder.events, (QStringList {BusyTrue, BusyFalse}), 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events, (QStringList {BusyTrue, BusyFalse}), 10000);
     QCOMPARE(SimAdapter::openAttempts(),
         (Attempts {attempt(0xB274), attempt(0xB274), attempt(0xB275), attempt(0xB275), attempt(0xB270),
             attempt(0xB270)}));

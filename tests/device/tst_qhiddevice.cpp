@@ -155,25 +155,29 @@ void TestQHidDevice::transfersNamingAnOldHandleFail()
     QCOMPARE(hid.read(hid.handleId(), buffer, 65, 3000), 64);
 }
 
-// A close from another thread must not pull the handle from under a read that waits on it.
+// A close from another thread must not pull the handle from under a read that waits on it: hid_close
+// comes only when the read has returned.
 void TestQHidDevice::closeDuringAReadWaitsForIt()
 {
     SimAdapter::setRealTimeouts(true);
     QHidDevice hid;
     QVERIFY(hid.open(Vendor, Product));
-    int result = -2;
+    int result = 0;
     std::thread reader([&] {
         QByteArray buffer;
-        result = hid.read(buffer, 65, 1000);
+        result = hid.read(buffer, 65, 3000);
     });
-    QTest::qSleep(300);
+    QTRY_COMPARE(SimAdapter::waitingReadCount(), 1);
+
     hid.close();
     QVERIFY(!hid.isOpen());
+    QCOMPARE(SimAdapter::openHandleCount(), 1); // still in the read's hands
+    SimAdapter::plug(0); // the adapter goes, as on a removal, and the read fails
     reader.join();
 
-    QCOMPARE(result, 0); // the read began before the close and ended with its time-out
-    QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
+    QCOMPARE(result, -1);
     QCOMPARE(SimAdapter::openHandleCount(), 0);
+    QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestQHidDevice)

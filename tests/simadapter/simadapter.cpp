@@ -61,6 +61,7 @@ struct State
     QList<QPair<quint16, quint16>> openAttempts;
     int exchanges = 0;
     int closedUses = 0;
+    int waitingReads = 0;
     int initCount = 0;
     Clock::time_point epoch = Clock::now();
     std::vector<std::unique_ptr<hid_device_>> handles; // kept after hid_close so that a late use is seen
@@ -321,12 +322,14 @@ int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int mi
                 dev->replies.front().late = false;
             return 0;
         }
+        ++s.waitingReads;
         if (pending)
             s.replyQueued.wait_until(locker, inTime ? dev->replies.front().availableAt : deadline);
         else if (blocking)
             s.replyQueued.wait(locker);
         else
             s.replyQueued.wait_until(locker, deadline);
+        --s.waitingReads;
     }
 }
 
@@ -476,6 +479,12 @@ int openHandleCount()
     for (const auto &handle : state().handles)
         open += handle->closed ? 0 : 1;
     return open;
+}
+
+int waitingReadCount()
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return state().waitingReads;
 }
 
 int closedHandleUseCount()

@@ -66,6 +66,7 @@ int exchangeCount();
 // Every hid_open call as (vendor ID, product ID).
 QList<QPair<quint16, quint16>> openAttempts();
 int openHandleCount(); // opened and not yet closed
+int waitingReadCount(); // reads now waiting for a reply
 int closedHandleUseCount(); // reads and writes attempted on a handle after hid_close: always a fault
 int hidInitCount();
 
