@@ -193,6 +193,20 @@ private:
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
+
+    // Firmware files and the update.
+public:
+    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
+    // outcomes arrive as signals.
+    void updateFirmware(const QString &path);
+    // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
+    // unreadable, empty or far larger than any firmware file.
+    QByteArray getFirmwareData(const QString &path);
+
+private:
+    void runUpdate(const QString &path);
+    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
+    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)

@@ -1,0 +1,176 @@
+// mkrfw: turns a firmware image and a version into a Tavrune M4 firmware file (.rfw).
+//
+// The file is the Base64 text of AES-128-ECB (PKCS#7 padded) over
+//   marker "Tavrune_M4" + major, minor, patch + image + MD5(marker + version + image).
+// The options that spoil one layer make the damaged files that the checks must refuse.
+
+#include <openssl/evp.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const char usage[] = "usage: mkrfw --image FILE --version X.Y.Z [options] OUTPUT\n"
+                     "  --image FILE     the firmware image, written unchanged into the plain text\n"
+                     "  --version X.Y.Z  major, minor and patch bytes, each 0 to 255\n"
+                     "  --marker TEXT    type marker instead of Tavrune_M4 (any length)\n"
+                     "  --key TEXT       AES key instead of the tool's own (16 bytes)\n"
+                     "  --flip-bit N     flip bit N of the plain text after its digest is made\n"
+                     "                   (bit 0 is the low bit of the marker's first byte)\n"
+                     "  --pad-byte V     set the last padding byte to V (0 to 255) instead of the count\n"
+                     "  --wrap N         break the Base64 text into CRLF-terminated lines of N characters\n";
+
+[[noreturn]] void fail(const std::string &message)
+{
+    std::cerr << "mkrfw: " << message << '\n';
+    std::exit(1);
+}
+
+long number(const char *text, long low, long high, const char *what)
+{
+    char *end = nullptr;
+    const long value = std::strtol(text, &end, 0);
+    if (end == text || *end != '\0' || value < low || value > high)
+        fail(std::string("bad ") + what + ": " + text);
+    return value;
+}
+
+Bytes readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        fail("cannot read " + path);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes md5(const Bytes &data)
+{
+    Bytes digest(EVP_MAX_MD_SIZE);
+    unsigned int length = 0;
+    if (!EVP_Digest(data.data(), data.size(), digest.data(), &length, EVP_md5(), nullptr))
+        fail("MD5 failed");
+    digest.resize(length);
+    return digest;
+}
+
+Bytes encryptEcb(const Bytes &padded, const std::string &key)
+{
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    Bytes out(padded.size() + 16);
+    int written = 0;
+    int finalWritten = 0;
+    const bool ok = EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr,
+                        reinterpret_cast<const unsigned char *>(key.data()), nullptr) &&
+        EVP_CIPHER_CTX_set_padding(ctx, 0) &&
+        EVP_EncryptUpdate(ctx, out.data(), &written, padded.data(), int(padded.size())) &&
+        EVP_EncryptFinal_ex(ctx, out.data() + written, &finalWritten);
+    EVP_CIPHER_CTX_free(ctx);
+    if (!ok)
+        fail("AES failed");
+    out.resize(size_t(written + finalWritten));
+    return out;
+}
+
+std::string base64(const Bytes &data)
+{
+    std::string text(4 * ((data.size() + 2) / 3) + 1, '\0');
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char *>(&text[0]), data.data(), int(data.size()));
+    text.resize(size_t(length));
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string imagePath;
+    std::string versionText;
+    std::string marker = "Tavrune_M4";
+    std::string key = "Lm7#pR2!wQz9&Kx4";
+    std::string outputPath;
+    long flipBit = -1;
+    long padByte = -1;
+    long wrap = 0;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help") {
+            std::cout << usage;
+            return 0;
+        } else if (arg.rfind("--", 0) == 0 && !hasValue) {
+            fail(arg + " needs a value\n" + usage);
+        } else if (arg == "--image") {
+            imagePath = argv[++i];
+        } else if (arg == "--version") {
+            versionText = argv[++i];
+        } else if (arg == "--marker") {
+            marker = argv[++i];
+        } else if (arg == "--key") {
+            key = argv[++i];
+        } else if (arg == "--flip-bit") {
+            flipBit = number(argv[++i], 0, 1L << 30, "bit");
+        } else if (arg == "--pad-byte") {
+            padByte = number(argv[++i], 0, 255, "padding byte");
+        } else if (arg == "--wrap") {
+            wrap = number(argv[++i], 1, 1L << 20, "line length");
+        } else if (arg.rfind("--", 0) == 0 || !outputPath.empty()) {
+            fail("unexpected argument " + arg + "\n" + usage);
+        } else {
+            outputPath = arg;
+        }
+    }
+    if (imagePath.empty() || versionText.empty() || outputPath.empty())
+        fail(std::string("an image, a version and an output file are needed\n") + usage);
+    if (key.size() != 16)
+        fail("the key must be 16 bytes");
+
+    unsigned major = 0, minor = 0, patch = 0;
+    char tail = 0;
+    if (std::sscanf(versionText.c_str(), "%u.%u.%u%c", &major, &minor, &patch, &tail) != 3 || major > 255 ||
+        minor > 255 || patch > 255)
+        fail("bad version: " + versionText);
+
+    const Bytes image = readFile(imagePath);
+    Bytes plain(marker.begin(), marker.end());
+    plain.push_back((unsigned char)major);
+    plain.push_back((unsigned char)minor);
+    plain.push_back((unsigned char)patch);
+    plain.insert(plain.end(), image.begin(), image.end());
+    const Bytes digest = md5(plain);
+    plain.insert(plain.end(), digest.begin(), digest.end());
+
+    if (flipBit >= 0) {
+        if (size_t(flipBit / 8) >= plain.size())
+            fail("the plain text has only " + std::to_string(plain.size() * 8) + " bits");
+        plain[size_t(flipBit / 8)] ^= (unsigned char)(1u << (flipBit % 8));
+    }
+
+    const size_t padding = 16 - plain.size() % 16;
+    plain.insert(plain.end(), padding, (unsigned char)padding);
+    if (padByte >= 0)
+        plain.back() = (unsigned char)padByte;
+
+    const std::string text = base64(encryptEcb(plain, key));
+    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
+    if (wrap == 0) {
+        out << text;
+    } else {
+        for (size_t pos = 0; pos < text.size(); pos += size_t(wrap))
+            out << text.substr(pos, size_t(wrap)) << "\r\n";
+    }
+    out.close();
+    if (!out)
+        fail("cannot write " + outputPath);
+    return 0;
+}
