@@ -3,6 +3,10 @@
 // Plain Win32, no Qt: this unit is also built by the MinGW-w64 cross compiler on its own.
 #include <string>
 
+// Keeps windows.h from defining min and max, which would break the Qt headers included after it.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 // One WM_DEVICECHANGE message decoded from its parameters: arrival or removal, of a volume (with its
