@@ -401,5 +401,5 @@ void TestHotplug::floodOfArrivalsAndRemovalsEndsConsistent()
     QVERIFY(!device.isBusy());
 }
 
-QTEST_MAIN(TestHotplug)
+QTEST_GUILESS_MAIN(TestHotplug)
 #include "tst_hotplug.moc"

@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
 {
     // hidapi opens nodes without O_NOCTTY, so a hung-up emulated node may be this process's terminal.
     std::signal(SIGHUP, SIG_IGN);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TestHotplugUdev test;
     return QTest::qExec(&test, argc, argv);
 }

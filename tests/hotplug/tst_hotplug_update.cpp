@@ -143,5 +143,5 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
     }
 }
 
-QTEST_MAIN(TestHotplugUpdate)
+QTEST_GUILESS_MAIN(TestHotplugUpdate)
 #include "tst_hotplug_update.moc"
