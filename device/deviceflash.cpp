@@ -35,16 +35,20 @@ DeviceFlash::~DeviceFlash()
         task.waitForFinished();
 }
 
-void DeviceFlash::startTask(std::function<void()> work)
+void DeviceFlash::startTask(std::function<void()> work, quint64 handle)
 {
     tasks.erase(
         std::remove_if(tasks.begin(), tasks.end(), [](const QFuture<void> &t) { return t.isFinished(); }),
         tasks.end());
-    tasks.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, work = std::move(work)] {
+    tasks.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, work = std::move(work), handle] {
         if (shuttingDown)
             return;
         QMutexLocker locker(&deviceLock);
-        bindHandle();
+        taskHandle = handle;
+        if (handle == 0)
+            bindHandle();
+        else if (handle != hid->handleId())
+            return; // the adapter it was started for has gone, or come back under another handle
         setIsBusy(true);
         work();
         setIsBusy(false);
@@ -58,7 +62,7 @@ void DeviceFlash::connected()
 
 void DeviceFlash::startArrivalTask(Tavrune product)
 {
-    startTask([this, product] { arrive(product); });
+    startTask([this, product] { arrive(product); }, hid->handleId());
 }
 
 void DeviceFlash::bindHandle()

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
+#include <QRecursiveMutex>
 #include <QString>
 
 #include <functional>
@@ -109,6 +110,14 @@ public:
     void write2Flash(const FlashImage &image, quint8 kind);
     int probeDevice();
 
+    // Entry points of the platform's arrival and removal notifications, GUI thread only. A volume's
+    // flags word; a device interface's name (parsed for its IDs); or the IDs themselves.
+    void volumeArrived(quint16 flags);
+    void deviceInterfaceArrived(const QString &name);
+    void deviceInterfaceRemoved(const QString &name);
+    void deviceArrived(quint16 vendorId, quint16 productId);
+    void deviceRemoved(quint16 vendorId, quint16 productId);
+
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
 signals:
@@ -126,8 +135,9 @@ signals:
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
-    // its transfers bound to the handle open when it starts.
-    void startTask(std::function<void()> work);
+    // its transfers bound to handle, or to the handle open when it starts if handle is 0. A task bound to a
+    // handle that is no longer open when its turn comes does nothing at all.
+    void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
     // Whether the running task's handle is still the open one; the caller holds stateLock.
@@ -156,6 +166,12 @@ private:
     //   stateLock, one whole change at a time. A task announces a connection only if its handle is still the
     //   open one, checked under the same lock. The removal therefore closes hid and clears version,
     //   connected and device in one stateLock section, and emits afterwards.
+    // - A change of connected and its signal go together under announceLock, so that queued receivers get
+    //   the announcements in the order of the changes: a task's "connected" can never arrive after the
+    //   removal's "disconnected" that followed it, leaving the window connected to a pulled adapter.
+    // - An arrival's task is bound to the handle that arrival opened, not to whatever is open when the
+    //   task's turn comes: if the adapter was pulled or plugged again meanwhile, the task does nothing,
+    //   instead of reading (and announcing) the next adapter under the product ID of the previous one.
 
     bool m_bIsBusy = false;
     bool m_bConnected = false;
@@ -167,6 +183,9 @@ private:
     // Guards the published state (the members above and below except hid and deviceLock) for short,
     // complete updates; never held across a transfer or an emit.
     mutable QMutex stateLock;
+    // Held across a change of connected and its announcement; recursive because a direct receiver of the
+    // removal's announcement in the GUI thread may run into the hot-plug handling again.
+    QRecursiveMutex announceLock;
     QByteArray deviceConfig;
     QByteArray extraConfig;
     QByteArray firmwareInfo;

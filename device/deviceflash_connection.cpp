@@ -26,8 +26,9 @@ bool DeviceFlash::readBlock(quint32 address, QByteArray &block)
 void DeviceFlash::publishVersion(const QString &text)
 {
     {
+        // A version read just before the adapter was pulled must not come back after the removal cleared it.
         QMutexLocker locker(&stateLock);
-        if (text == m_strVersion)
+        if (text == m_strVersion || !taskHandleIsOpen())
             return;
         m_strVersion = text;
     }
@@ -95,6 +96,7 @@ void DeviceFlash::search()
         }
         break;
     }
+    QMutexLocker announcing(&announceLock);
     Tavrune announced;
     {
         // A removal handled meanwhile has cleared connected; an arrival has replaced the handle and
@@ -115,6 +117,7 @@ void DeviceFlash::arrive(Tavrune product)
         return;
     }
     readDeviceConfig();
+    QMutexLocker announcing(&announceLock);
     {
         // An adapter pulled (or plugged again) while its blocks were read is not announced by this task.
         QMutexLocker locker(&stateLock);

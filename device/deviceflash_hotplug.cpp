@@ -1,11 +1,68 @@
 #include "deviceflash.h"
 
-// The seam of the hot-plug handling: the operating system's arrival and removal notifications are asked
-// for here, at the end of the constructor, and seen in nativeEventFilter. Until that handling is in, the
-// adapter is found only by the start-up search.
-void DeviceFlash::registerDeviceNotifications() { }
+#include "deviceinterfacename.h"
+#include "qhiddevice.h"
 
-bool DeviceFlash::nativeEventFilter(const QByteArray &, void *, long *)
+#include <QDebug>
+#include <QMutexLocker>
+
+// What the platform's arrival and removal notifications lead to. Everything here runs in the GUI thread,
+// beside tasks that may be using the adapter at that moment, and without deviceLock: a removal must take
+// effect at once even while an update holds the lock for minutes. How that stays safe is told beside
+// deviceLock in the header.
+
+void DeviceFlash::volumeArrived(quint16 flags)
 {
-    return false;
+    if (flags == 0)
+        qDebug() << "upan";
+    else if (flags == 1)
+        qDebug() << "CD_Arrived.";
+}
+
+void DeviceFlash::deviceInterfaceArrived(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    const DeviceInterfaceName parsed = DeviceInterfaceName::parse(name);
+    deviceArrived(parsed.vendorId, parsed.productId);
+}
+
+void DeviceFlash::deviceInterfaceRemoved(const QString &name)
+{
+    qDebug() << "---" << name << name.size();
+    if (name.isEmpty())
+        return;
+    const DeviceInterfaceName parsed = DeviceInterfaceName::parse(name);
+    deviceRemoved(parsed.vendorId, parsed.productId);
+}
+
+void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
+{
+    if (vendorId != VendorId || !productIds.contains(productId))
+        return;
+    if (open(vendorId, productId))
+        startArrivalTask(Tavrune(productId));
+}
+
+void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
+{
+    const bool ourVendor = vendorId == VendorId;
+    const bool ourProduct = productIds.contains(productId);
+    qDebug() << Qt::hex << Qt::showbase << vendorId << productId << ourVendor << ourProduct;
+    if (!ourVendor || !ourProduct)
+        return;
+
+    qWarning() << "nativeEventFilter closed." << Qt::hex << Qt::showbase << productId;
+    QMutexLocker announcing(&announceLock);
+    {
+        // One change, closing first: a task sees the adapter either still there or gone with nothing of
+        // it left, its next transfer fails, and it can no longer announce a connection or store a version.
+        QMutexLocker locker(&stateLock);
+        hid->close();
+        m_strVersion.clear();
+        m_bConnected = false;
+        device = Tavrune(0);
+    }
+    setIsBusy(false);
+    emit deviceConnectStatusChanged(false, Tavrune(productId));
 }

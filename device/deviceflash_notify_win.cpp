@@ -1,0 +1,34 @@
+#include "deviceflash.h"
+
+#include "devicechange.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QWidget>
+
+void DeviceFlash::registerDeviceNotifications()
+{
+    // The messages go to the main window; without one (no parent widget) nothing can be registered.
+    const auto window = qobject_cast<QWidget *>(parent());
+    const auto handle = window ? reinterpret_cast<HWND>(window->winId()) : nullptr;
+    for (const GUID &interfaceClass : {DeviceChange::usbDeviceClass, DeviceChange::diskClass}) {
+        if (!handle || !DeviceChange::registerNotification(handle, interfaceClass))
+            qWarning() << "registerDevice fail!";
+    }
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+// Qt and the window still receive every message: the filter only watches.
+bool DeviceFlash::nativeEventFilter(const QByteArray &, void *message, long *)
+{
+    const auto msg = static_cast<const MSG *>(message);
+    const DeviceChange change = DeviceChange::decode(msg->message, msg->wParam, msg->lParam);
+    const QString name = QString::fromStdWString(change.interfaceName);
+    if (change.event == DeviceChange::Event_Arrival && change.type == DeviceChange::Type_Volume)
+        volumeArrived(change.volumeFlags);
+    else if (change.event == DeviceChange::Event_Arrival && change.type == DeviceChange::Type_Interface)
+        deviceInterfaceArrived(name);
+    else if (change.event == DeviceChange::Event_Removal && change.type == DeviceChange::Type_Interface)
+        deviceInterfaceRemoved(name);
+    return false;
+}

@@ -1,0 +1,141 @@
+// Runs under umockdev-wrapper: the real udev monitor sees an emulated adapter plugged and pulled, and the
+// real hidapi opens it and talks to it; the test answers as the adapter.
+#include <umockdev.h>
+
+#include "device/deviceflash.h"
+#include "fakeadapter.h"
+#include "fakeflash.h"
+#include "signalrecorder.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+QStringList texts(std::initializer_list<const char *> lines)
+{
+    QStringList list;
+    for (const char *line : lines)
+        list.append(QLatin1String(line));
+    return list;
+}
+
+QByteArray commandCodes(const FakeFlash &flash)
+{
+    QByteArray codes;
+    for (const QByteArray &command : flash.commands())
+        codes.append(command.at(2));
+    return codes;
+}
+
+} // namespace
+
+class TestHotplugUdev : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void plugAndPullConnectAndDisconnect_data();
+    void plugAndPullConnectAndDisconnect();
+    void pullDuringTheArrivalTaskEndsIt_data();
+    void pullDuringTheArrivalTaskEndsIt();
+
+private:
+    UMockdevTestbed *m_testbed = nullptr;
+};
+
+void TestHotplugUdev::initTestCase()
+{
+    m_testbed = umockdev_testbed_new();
+    QVERIFY(umockdev_in_mock_environment());
+}
+
+void TestHotplugUdev::cleanupTestCase()
+{
+    g_clear_object(&m_testbed);
+}
+
+void TestHotplugUdev::plugAndPullConnectAndDisconnect_data()
+{
+    QTest::addColumn<int>("product");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QByteArray>("commands");
+    QTest::addRow("B275") << 0xB275
+                          << texts({"busy true", "version 2.4.1", "connected true b275", "busy false"})
+                          << QByteArray(15, char(0x56));
+    QTest::addRow("B274") << 0xB274 << texts({"busy true", "busy false"}) << QByteArray(1, char(0x5B));
+}
+
+void TestHotplugUdev::plugAndPullConnectAndDisconnect()
+{
+    QFETCH(int, product);
+    QFETCH(QStringList, events);
+    QFETCH(QByteArray, commands);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    FakeAdapter adapter(m_testbed, 0x0E3A, quint16(product));
+
+    QVERIFY(adapter.plug());
+    FakeFlash flash(adapter.deviceFd());
+    QTRY_COMPARE(recorder.events, events);
+    QCOMPARE(commandCodes(flash), commands);
+    QCOMPARE(device.version(), product == 0xB274 ? QString() : QStringLiteral("2.4.1"));
+
+    recorder.events.clear();
+    flash.stop();
+    adapter.unplug();
+    QTRY_COMPARE(recorder.events, QStringList {QStringLiteral("connected false %1").arg(product, 0, 16)});
+    QCOMPARE(device.version(), QString());
+    QVERIFY(!device.isBusy());
+}
+
+void TestHotplugUdev::pullDuringTheArrivalTaskEndsIt_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addRow("first command") << 0;
+    QTest::addRow("second block") << 6;
+    QTest::addRow("last command") << 14;
+}
+
+void TestHotplugUdev::pullDuringTheArrivalTaskEndsIt()
+{
+    QFETCH(int, command);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    FakeAdapter adapter(m_testbed, 0x0E3A, 0xB275);
+    QVERIFY(adapter.plug());
+    FakeFlash flash(adapter.deviceFd());
+    // The adapter is pulled with the command unanswered: the task's read fails on the hung-up node and
+    // the task ends with that failure; the removal reaches the handling through udev, usually after the
+    // task has already reported the failed read and the connection, as it does for any failed read.
+    flash.setHook([&](int number, const QByteArray &) {
+        if (number != command)
+            return true;
+        flash.stop();
+        adapter.unplug();
+        return false;
+    });
+
+    QTRY_VERIFY(recorder.events.contains(QStringLiteral("connected false b275")));
+    QTRY_VERIFY(!device.isBusy());
+    QTRY_VERIFY(recorder.events.contains(QStringLiteral("error 5")));
+
+    QCOMPARE(flash.commands().size(), command + 1);
+    QCOMPARE(
+        recorder.events.filter(QStringLiteral("connected")).last(), QStringLiteral("connected false b275"));
+    QVERIFY(!recorder.events.contains(QStringLiteral("version 2.4.1")));
+    QCOMPARE(device.version(), QString());
+}
+
+int main(int argc, char *argv[])
+{
+    // hidapi opens nodes without O_NOCTTY, so a hung-up emulated node may be this process's terminal.
+    std::signal(SIGHUP, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    TestHotplugUdev test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_hotplug_udev.moc"

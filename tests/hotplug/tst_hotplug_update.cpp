@@ -1,0 +1,147 @@
+// The adapter pulled in the middle of a firmware update, against the simulated adapter: the update ends at
+// its next transfer, nothing claims success, and nothing is sent to the adapter after the removal.
+#include "device/deviceflash.h"
+#include "signalrecorder.h"
+#include "simadapter.h"
+
+#include <QtTest>
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSemaphore>
+#include <QTemporaryDir>
+
+namespace {
+
+// A 1000-byte image: erase 0 and 1, image chunks 2 to 19, information block 20 to 24, read-back 25 to 29.
+constexpr int imageSize = 1000;
+constexpr int total = imageSize + 256;
+
+bool settle()
+{
+    if (!QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 20000))
+        return false;
+    QCoreApplication::processEvents();
+    return true;
+}
+
+} // namespace
+
+class TestHotplugUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void removalDuringAnUpdateEndsIt_data();
+    void removalDuringAnUpdateEndsIt();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_firmware;
+};
+
+void TestHotplugUpdate::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QByteArray image(imageSize, '\0');
+    QRandomGenerator random(7);
+    for (char &byte : image)
+        byte = char(random.bounded(256));
+    QFile imageFile(m_dir.filePath(QStringLiteral("image.bin")));
+    QVERIFY(imageFile.open(QIODevice::WriteOnly));
+    QCOMPARE(imageFile.write(image), qint64(imageSize));
+    imageFile.close();
+
+    m_firmware = m_dir.filePath(QStringLiteral("firmware.rfw"));
+    QProcess maker;
+    maker.start(QStringLiteral(MKRFW_PATH),
+        {QStringLiteral("--image"), imageFile.fileName(), QStringLiteral("--version"),
+            QStringLiteral("2.2.0"), m_firmware});
+    QVERIFY(maker.waitForFinished(30000));
+    QCOMPARE(maker.exitCode(), 0);
+}
+
+void TestHotplugUpdate::removalDuringAnUpdateEndsIt_data()
+{
+    QTest::addColumn<int>("exchange");
+    QTest::addColumn<bool>("pluggedAgain");
+    QTest::addColumn<bool>("completes");
+
+    QTest::addRow("erasing") << 1 << false << false;
+    QTest::addRow("first chunk") << 2 << false << false;
+    QTest::addRow("middle of the image") << 11 << false << false;
+    QTest::addRow("last image chunk") << 19 << false << false;
+    QTest::addRow("information block") << 22 << false << false;
+    QTest::addRow("last chunk") << 24 << false << false;
+    // Every chunk was written and verified: the adapter holds the new firmware, only the read-back fails.
+    QTest::addRow("read-back") << 27 << false << true;
+    QTest::addRow("middle of the image, plugged again at once") << 11 << true << false;
+    QTest::addRow("last chunk, plugged again at once") << 24 << true << false;
+}
+
+void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
+{
+    QFETCH(int, exchange);
+    QFETCH(bool, pluggedAgain);
+    QFETCH(bool, completes);
+    SimAdapter::reset();
+    SimAdapter::plug(0xB275);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    device.deviceArrived(0x0E3A, 0xB275);
+    QVERIFY(settle());
+    recorder.events.clear();
+    SimAdapter::clearTranscript();
+
+    // The adapter goes while the update's command is on its way; the update goes on only once the GUI
+    // thread has handled the removal (and, in some rows, the adapter's return).
+    const int pulledAt = SimAdapter::exchangeCount() + exchange;
+    int sentBeforeRemoval = -1;
+    QSemaphore handled;
+    SimAdapter::setExchangeHook([&](int n) {
+        if (n != pulledAt)
+            return;
+        SimAdapter::plug(0);
+        QMetaObject::invokeMethod(&device, [&] {
+            device.deviceRemoved(0x0E3A, 0xB275);
+            sentBeforeRemoval = SimAdapter::transcript().size();
+            if (pluggedAgain) {
+                SimAdapter::plug(0xB275);
+                device.deviceArrived(0x0E3A, 0xB275);
+            }
+            handled.release();
+        });
+        handled.acquire();
+    });
+
+    device.updateFirmware(m_firmware);
+    QVERIFY(settle());
+
+    const QString completion = QStringLiteral("write %1/%1").arg(total);
+    QCOMPARE(recorder.events.contains(completion), completes);
+    QVERIFY(recorder.events.filter(QStringLiteral("version")).isEmpty());
+    QCOMPARE(recorder.events.count(QStringLiteral("connected false b275")), 1);
+    QVERIFY(!device.isBusy());
+    QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
+
+    // Nothing of the update reaches the adapter after the removal; an adapter plugged again gets only the
+    // arrival task's reads, and is reported with its firmware lost (its information block was erased).
+    const QList<QByteArray> after = SimAdapter::transcript().mid(sentBeforeRemoval);
+    for (const QByteArray &command : after)
+        QCOMPARE(int(quint8(command.at(2))), 0x56);
+    if (pluggedAgain) {
+        QCOMPARE(after.size(), 15);
+        QCOMPARE(recorder.events.filter(QStringLiteral("connected")),
+            QStringList({QStringLiteral("connected false b275"), QStringLiteral("connected true b275")}));
+        QVERIFY(recorder.events.contains(QStringLiteral("error 3")));
+        QCOMPARE(SimAdapter::openHandleCount(), 1);
+    } else {
+        QVERIFY(after.isEmpty());
+        QCOMPARE(device.version(), QString());
+        QCOMPARE(SimAdapter::openHandleCount(), 0);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestHotplugUpdate)
+#include "tst_hotplug_update.moc"
