@@ -42,7 +42,7 @@ private:
     void onCloseClicked();
 
     std::unique_ptr<Ui::MessageDialog> ui;
-    QTimer *m_timer; // advances m_messageQueue while a notice is on screen
+    QTimer *m_timer; // from the first notice on, each tick shows a waiting notice, reopening the dialog
     QEventLoop m_eventLoop; // where showModalMessage waits
     QStringList m_messageQueue; // notices not yet shown, each "title@text"
 };

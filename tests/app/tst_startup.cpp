@@ -1,3 +1,5 @@
+#include "bundledfontfamilies.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -51,21 +53,13 @@ void TestStartup::executableRegistersAllSixFontsAndKeepsRunning()
 
     const QString text = QString::fromUtf8(log);
     QVERIFY2(!text.contains(QLatin1String("could not be loaded!")), log.constData());
-    const QStringList families = {
-        QStringLiteral("DengXian"),
-        QStringLiteral("Microsoft Sans Serif"),
-        QStringLiteral("Kochi Gothic"),
-        QStringLiteral("Consolas"),
-        QStringLiteral("Arbutus Slab"),
-        QStringLiteral("FontAwesome"),
-    };
     QStringList reported;
     QRegularExpressionMatchIterator it = QRegularExpression(
         QStringLiteral("^App Font Families: \\d+ \\(\"([^\"]+)\"\\)$"), QRegularExpression::MultilineOption)
                                              .globalMatch(text);
     while (it.hasNext())
         reported << it.next().captured(1);
-    QCOMPARE(reported, families);
+    QCOMPARE(reported, bundledFontFamilies());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -61,6 +61,7 @@ private:
 void TestMessageDialog::init()
 {
     m_host = makeDialogHost();
+    QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
     m_dialog = new MessageDialog(m_host.get());
 }
 

@@ -52,6 +52,7 @@ private:
 void TestSettingsDialog::init()
 {
     m_host = makeDialogHost();
+    QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
     m_dialog = new SettingsDialog(m_host.get());
 }
 

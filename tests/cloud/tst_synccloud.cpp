@@ -684,4 +684,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestSyncCloud)
-#include "test_synccloud.moc"
+#include "tst_synccloud.moc"
