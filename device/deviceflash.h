@@ -10,10 +10,12 @@
 #include <QMutex>
 #include <QObject>
 #include <QRecursiveMutex>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 
+class QEventLoop;
 class QHidDevice;
 
 // The Tavrune M4 adapter as the rest of the program knows it: finds and opens it, reads its versions and
@@ -193,6 +195,10 @@ private:
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
+    // The local loops of opens waiting for their retry, which the destructor ends; it sets shuttingDown
+    // under the same lock, so that no open starts waiting after that.
+    QMutex retryLock;
+    QSet<QEventLoop *> retryWaits;
 
     // Firmware files and the update.
 public:
