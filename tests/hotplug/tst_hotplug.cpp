@@ -1,6 +1,7 @@
 // Arrival and removal handling of DeviceFlash against the simulated adapter, driven through the entry
 // points the platform notification sources call.
 #include "device/deviceflash.h"
+#include "devicetests.h"
 #include "logcapture.h"
 #include "signalrecorder.h"
 #include "simadapter.h"
@@ -10,35 +11,13 @@
 #include <QRandomGenerator>
 #include <QSemaphore>
 
+using DeviceTests::settle;
+using DeviceTests::texts;
+
 namespace {
 
 const QString adapterName =
     QStringLiteral("\\\\?\\USB#VID_0E3A&PID_B275#5&2c4f1a&0&3#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-
-// Until every task has ended and its queued signals have been delivered.
-bool settle()
-{
-    if (!QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 10000))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
-}
-
-QByteArray commandCodes()
-{
-    QByteArray codes;
-    for (const QByteArray &report : SimAdapter::transcript())
-        codes.append(report.at(2));
-    return codes;
-}
-
-QStringList texts(std::initializer_list<const char *> lines)
-{
-    QStringList list;
-    for (const char *line : lines)
-        list.append(QLatin1String(line));
-    return list;
-}
 
 QStringList connectionEvents(const QStringList &events)
 {
@@ -117,7 +96,7 @@ void TestHotplug::arrivalOpensAndStartsTheArrivalTask()
 
     QCOMPARE(SimAdapter::openAttempts(), (QList<QPair<quint16, quint16>> {{0x0E3A, quint16(product)}}));
     QCOMPARE(recorder.events, events);
-    QCOMPARE(commandCodes(), commands);
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), commands);
     QCOMPARE(SimAdapter::openHandleCount(), 1);
 }
 
@@ -138,7 +117,7 @@ void TestHotplug::arrivalWhileConnectedOpensAgain()
     QCOMPARE(recorder.events, texts({"busy true", "connected true b275", "busy false"}));
     QCOMPARE(SimAdapter::openAttempts().size(), 2);
     QCOMPARE(SimAdapter::openHandleCount(), 1);
-    QCOMPARE(commandCodes(), QByteArray(15, char(0x56)));
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), QByteArray(15, char(0x56)));
 }
 
 void TestHotplug::arrivalOfAnAbsentAdapterIsDropped()
@@ -349,7 +328,7 @@ void TestHotplug::arrivalTaskOfAReplacedHandleDoesNothing()
     device.deviceArrived(0x0E3A, 0xB275);
     QVERIFY(settle());
 
-    QCOMPARE(commandCodes(), QByteArray(1, char(0x5B)));
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), QByteArray(1, char(0x5B)));
     QCOMPARE(connectionEvents(recorder.events), texts({"connected false b275"}));
     QCOMPARE(SimAdapter::openHandleCount(), 1);
     QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
