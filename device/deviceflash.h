@@ -9,7 +9,6 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
-#include <QRecursiveMutex>
 #include <QSet>
 #include <QString>
 
@@ -168,9 +167,11 @@ private:
     //   stateLock, one whole change at a time. A task announces a connection only if its handle is still the
     //   open one, checked under the same lock. The removal therefore closes hid and clears version,
     //   connected and device in one stateLock section, and emits afterwards.
-    // - A change of connected and its signal go together under announceLock, so that queued receivers get
-    //   the announcements in the order of the changes: a task's "connected" can never arrive after the
-    //   removal's "disconnected" that followed it, leaving the window connected to a pulled adapter.
+    // - A task holds announceLock from its check of the handle to the end of its "connected" signal; the
+    //   removal takes and releases it after its close, before its own signal. So queued receivers get the
+    //   announcements in the order of the changes: a task's "connected" can never arrive after the
+    //   removal's "disconnected" that followed it, leaving the window connected to a pulled adapter. The
+    //   GUI thread never holds announceLock while emitting, so its direct receivers may wait for a task.
     // - An arrival's task is bound to the handle that arrival opened, not to whatever is open when the
     //   task's turn comes: if the adapter was pulled or plugged again meanwhile, the task does nothing,
     //   instead of reading (and announcing) the next adapter under the product ID of the previous one.
@@ -185,9 +186,8 @@ private:
     // Guards the published state (the members above and below except hid and deviceLock) for short,
     // complete updates; never held across a transfer or an emit.
     mutable QMutex stateLock;
-    // Held across a change of connected and its announcement; recursive because a direct receiver of the
-    // removal's announcement in the GUI thread may run into the hot-plug handling again.
-    QRecursiveMutex announceLock;
+    // Held by a task across its announcement of a connection; the removal waits for it before its own.
+    QMutex announceLock;
     QByteArray deviceConfig;
     QByteArray extraConfig;
     QByteArray firmwareInfo;

@@ -47,6 +47,7 @@ private slots:
     void removalDuringTheArrivalTaskEndsItAtItsNextTransfer_data();
     void removalDuringTheArrivalTaskEndsItAtItsNextTransfer();
     void arrivalTaskOfAReplacedHandleDoesNothing();
+    void removalSignalsWithoutHoldingUpTheRunningTask();
     void floodOfArrivalsAndRemovalsEndsConsistent_data();
     void floodOfArrivalsAndRemovalsEndsConsistent();
 };
@@ -333,6 +334,41 @@ void TestHotplug::arrivalTaskOfAReplacedHandleDoesNothing()
     QCOMPARE(SimAdapter::openHandleCount(), 1);
     QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
     QVERIFY(!device.isBusy());
+}
+
+// A receiver connected directly in the GUI thread may wait for the device work to end, as a window closing
+// on a disconnection does; the task pulled from under it must still be able to finish meanwhile.
+void TestHotplug::removalSignalsWithoutHoldingUpTheRunningTask()
+{
+    SimAdapter::plug(0xB275);
+    DeviceFlash device;
+    QSemaphore announced;
+    bool taskEnded = false;
+    connect(
+        &device, &DeviceFlash::deviceConnectStatusChanged, &device,
+        [&](bool connected) {
+            if (connected)
+                return;
+            announced.release();
+            taskEnded = QThreadPool::globalInstance()->waitForDone(5000);
+        },
+        Qt::DirectConnection);
+    SimAdapter::setExchangeHook([&](int n) {
+        if (n != 3)
+            return;
+        QMetaObject::invokeMethod(&device, [&] {
+            SimAdapter::plug(0);
+            device.deviceRemoved(0x0E3A, 0xB275);
+        });
+        announced.acquire();
+    });
+
+    device.deviceArrived(0x0E3A, 0xB275);
+    QVERIFY(settle());
+
+    QVERIFY(taskEnded);
+    QCOMPARE(SimAdapter::exchangeCount(), 4);
+    QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
 }
 
 void TestHotplug::floodOfArrivalsAndRemovalsEndsConsistent_data()
