@@ -141,7 +141,8 @@ private:
     void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
-    // Whether the running task's handle is still the open one; the caller holds stateLock.
+    // Whether the running task's handle is still the open one. The removal closes under stateLock, so a
+    // caller that holds it may rely on the answer until it lets go.
     bool taskHandleIsOpen() const;
 
     // Reads one 256-byte block and stores it in block only when all of it arrived and passed the checks.
