@@ -96,6 +96,13 @@ public:
     // Reads the three flash blocks and publishes versions, upgradeability and errors.
     void readDeviceConfig();
 
+    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
+    // outcomes arrive as signals.
+    void updateFirmware(const QString &path);
+    // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
+    // unreadable, empty or far larger than any firmware file.
+    QByteArray getFirmwareData(const QString &path);
+
     // Starts the arrival task for an adapter that the hot-plug handling has just opened under product.
     void startArrivalTask(Tavrune product);
 
@@ -141,6 +148,9 @@ private:
     void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
+    void runUpdate(const QString &path);
+    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
+    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
     // Whether the running task's handle is still the open one. The removal closes under stateLock, so a
     // caller that holds it may rely on the answer until it lets go.
     bool taskHandleIsOpen() const;
@@ -184,7 +194,7 @@ private:
     const QList<quint16> productIds {Tavrune_B274, Tavrune_B275, Tavrune_B270};
     QHidDevice *hid;
     QMutex deviceLock;
-    // Guards the published state (the members above and below except hid and deviceLock) for short,
+    // Guards the published state (busy, connected, device, the three blocks and the version) for short,
     // complete updates; never held across a transfer or an emit.
     mutable QMutex stateLock;
     // Held by a task across its announcement of a connection; the removal waits for it before its own.
@@ -200,20 +210,6 @@ private:
     // under the same lock, so that no open starts waiting after that.
     QMutex retryLock;
     QSet<QEventLoop *> retryWaits;
-
-    // Firmware files and the update.
-public:
-    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
-    // outcomes arrive as signals.
-    void updateFirmware(const QString &path);
-    // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
-    // unreadable, empty or far larger than any firmware file.
-    QByteArray getFirmwareData(const QString &path);
-
-private:
-    void runUpdate(const QString &path);
-    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
-    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)
