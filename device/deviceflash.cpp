@@ -30,7 +30,14 @@ DeviceFlash::DeviceFlash(QObject *parent)
 // then does nothing, and a running one is waited for.
 DeviceFlash::~DeviceFlash()
 {
-    shuttingDown = true;
+    {
+        // A task waiting for an open's retry would wait forever: the retry is due in this thread, which
+        // is blocked here until the task ends.
+        QMutexLocker locker(&retryLock);
+        shuttingDown = true;
+        for (QEventLoop *wait : qAsConst(retryWaits))
+            QMetaObject::invokeMethod(wait, &QEventLoop::quit, Qt::QueuedConnection);
+    }
     for (QFuture<void> &task : tasks)
         task.waitForFinished();
 }
@@ -127,11 +134,25 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
         // The second attempt runs in this object's thread, as the hot-plug handling's opens do, whichever
         // thread waits for it; the waiting thread keeps delivering its own events for that second.
         QEventLoop loop;
-        QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
-            result = hid->open(vendorId, productId);
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        loop.exec();
+        bool waiting = false;
+        {
+            QMutexLocker locker(&retryLock);
+            if (!shuttingDown) {
+                retryWaits.insert(&loop);
+                waiting = true;
+            }
+        }
+        if (waiting) {
+            // When the destructor ends the wait early, this object dies before its thread can deliver the
+            // timer, so the callback never runs against the loop gone by then.
+            QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
+                result = hid->open(vendorId, productId);
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+            loop.exec();
+            QMutexLocker locker(&retryLock);
+            retryWaits.remove(&loop);
+        }
     }
     qInfo() << "DeviceFlash open ..." << Qt::hex << Qt::showbase << vendorId << productId << result;
     return result;

@@ -9,11 +9,12 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
-#include <QRecursiveMutex>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 
+class QEventLoop;
 class QHidDevice;
 
 // The Tavrune M4 adapter as the rest of the program knows it: finds and opens it, reads its versions and
@@ -95,6 +96,13 @@ public:
     // Reads the three flash blocks and publishes versions, upgradeability and errors.
     void readDeviceConfig();
 
+    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
+    // outcomes arrive as signals.
+    void updateFirmware(const QString &path);
+    // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
+    // unreadable, empty or far larger than any firmware file.
+    QByteArray getFirmwareData(const QString &path);
+
     // Starts the arrival task for an adapter that the hot-plug handling has just opened under product.
     void startArrivalTask(Tavrune product);
 
@@ -140,7 +148,11 @@ private:
     void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
-    // Whether the running task's handle is still the open one; the caller holds stateLock.
+    void runUpdate(const QString &path);
+    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
+    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
+    // Whether the running task's handle is still the open one. The removal closes under stateLock, so a
+    // caller that holds it may rely on the answer until it lets go.
     bool taskHandleIsOpen() const;
 
     // Reads one 256-byte block and stores it in block only when all of it arrived and passed the checks.
@@ -166,9 +178,11 @@ private:
     //   stateLock, one whole change at a time. A task announces a connection only if its handle is still the
     //   open one, checked under the same lock. The removal therefore closes hid and clears version,
     //   connected and device in one stateLock section, and emits afterwards.
-    // - A change of connected and its signal go together under announceLock, so that queued receivers get
-    //   the announcements in the order of the changes: a task's "connected" can never arrive after the
-    //   removal's "disconnected" that followed it, leaving the window connected to a pulled adapter.
+    // - A task holds announceLock from its check of the handle to the end of its "connected" signal; the
+    //   removal takes and releases it after its close, before its own signal. So queued receivers get the
+    //   announcements in the order of the changes: a task's "connected" can never arrive after the
+    //   removal's "disconnected" that followed it, leaving the window connected to a pulled adapter. The
+    //   GUI thread never holds announceLock while emitting, so its direct receivers may wait for a task.
     // - An arrival's task is bound to the handle that arrival opened, not to whatever is open when the
     //   task's turn comes: if the adapter was pulled or plugged again meanwhile, the task does nothing,
     //   instead of reading (and announcing) the next adapter under the product ID of the previous one.
@@ -180,12 +194,11 @@ private:
     const QList<quint16> productIds {Tavrune_B274, Tavrune_B275, Tavrune_B270};
     QHidDevice *hid;
     QMutex deviceLock;
-    // Guards the published state (the members above and below except hid and deviceLock) for short,
+    // Guards the published state (busy, connected, device, the three blocks and the version) for short,
     // complete updates; never held across a transfer or an emit.
     mutable QMutex stateLock;
-    // Held across a change of connected and its announcement; recursive because a direct receiver of the
-    // removal's announcement in the GUI thread may run into the hot-plug handling again.
-    QRecursiveMutex announceLock;
+    // Held by a task across its announcement of a connection; the removal waits for it before its own.
+    QMutex announceLock;
     QByteArray deviceConfig;
     QByteArray extraConfig;
     QByteArray firmwareInfo;
@@ -193,20 +206,10 @@ private:
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
-
-    // Firmware files and the update.
-public:
-    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
-    // outcomes arrive as signals.
-    void updateFirmware(const QString &path);
-    // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
-    // unreadable, empty or far larger than any firmware file.
-    QByteArray getFirmwareData(const QString &path);
-
-private:
-    void runUpdate(const QString &path);
-    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
-    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
+    // The local loops of opens waiting for their retry, which the destructor ends; it sets shuttingDown
+    // under the same lock, so that no open starts waiting after that.
+    QMutex retryLock;
+    QSet<QEventLoop *> retryWaits;
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)

@@ -53,7 +53,6 @@ void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
         return;
 
     qWarning() << "nativeEventFilter closed." << Qt::hex << Qt::showbase << productId;
-    QMutexLocker announcing(&announceLock);
     {
         // One change, closing first: a task sees the adapter either still there or gone with nothing of
         // it left, its next transfer fails, and it can no longer announce a connection or store a version.
@@ -64,5 +63,11 @@ void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
         device = Tavrune(0);
     }
     setIsBusy(false);
+    {
+        // A task that found the adapter still there may be announcing it right now: its "connected" must
+        // go out before this "disconnected". The lock is not held while emitting, so that a receiver in
+        // this thread may wait for that task.
+        QMutexLocker announcing(&announceLock);
+    }
     emit deviceConnectStatusChanged(false, Tavrune(productId));
 }

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 using SimAdapter::Fault;
 Q_DECLARE_METATYPE(SimAdapter::Fault)
 
@@ -41,6 +43,7 @@ private slots:
     void searchOnlyProbesB274();
     void searchWithNothingPluggedTriesEveryIdTwice();
     void openRetriesOnceAfterASecondWhileEventsFlow();
+    void destroyingDuringASearchEndsItsWaitForTheRetry();
 
     void blockProblemsAreReportedAndAdapterStillConnected_data();
     void blockProblemsAreReportedAndAdapterStillConnected();
@@ -169,6 +172,19 @@ void TestDeviceFlash::openRetriesOnceAfterASecondWhileEventsFlow()
     QCOMPARE(log.lines(QStringLiteral("info")),
         (QStringList {QStringLiteral("info DeviceFlash open try onec more... 0xe3a 0xb275"),
             QStringLiteral("info DeviceFlash open ... 0xe3a 0xb275 true")}));
+}
+
+// As when the window of a second instance closes at once: the search task waits for a retry that only the
+// GUI thread can run, while that thread waits in the destructor for the task.
+void TestDeviceFlash::destroyingDuringASearchEndsItsWaitForTheRetry()
+{
+    auto device = std::make_unique<DeviceFlash>();
+    device->connected();
+    QTRY_COMPARE(SimAdapter::openAttempts().size(), 1);
+
+    device.reset();
+
+    QCOMPARE(SimAdapter::openAttempts().count(attempt(0xB274)), 1);
 }
 
 void TestDeviceFlash::blockProblemsAreReportedAndAdapterStillConnected_data()

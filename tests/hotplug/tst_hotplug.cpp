@@ -1,6 +1,7 @@
 // Arrival and removal handling of DeviceFlash against the simulated adapter, driven through the entry
 // points the platform notification sources call.
 #include "device/deviceflash.h"
+#include "devicetests.h"
 #include "logcapture.h"
 #include "signalrecorder.h"
 #include "simadapter.h"
@@ -10,35 +11,13 @@
 #include <QRandomGenerator>
 #include <QSemaphore>
 
+using DeviceTests::settle;
+using DeviceTests::texts;
+
 namespace {
 
 const QString adapterName =
     QStringLiteral("\\\\?\\USB#VID_0E3A&PID_B275#5&2c4f1a&0&3#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-
-// Until every task has ended and its queued signals have been delivered.
-bool settle()
-{
-    if (!QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 10000))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
-}
-
-QByteArray commandCodes()
-{
-    QByteArray codes;
-    for (const QByteArray &report : SimAdapter::transcript())
-        codes.append(report.at(2));
-    return codes;
-}
-
-QStringList texts(std::initializer_list<const char *> lines)
-{
-    QStringList list;
-    for (const char *line : lines)
-        list.append(QLatin1String(line));
-    return list;
-}
 
 QStringList connectionEvents(const QStringList &events)
 {
@@ -68,6 +47,7 @@ private slots:
     void removalDuringTheArrivalTaskEndsItAtItsNextTransfer_data();
     void removalDuringTheArrivalTaskEndsItAtItsNextTransfer();
     void arrivalTaskOfAReplacedHandleDoesNothing();
+    void removalSignalsWithoutHoldingUpTheRunningTask();
     void floodOfArrivalsAndRemovalsEndsConsistent_data();
     void floodOfArrivalsAndRemovalsEndsConsistent();
 };
@@ -117,7 +97,7 @@ void TestHotplug::arrivalOpensAndStartsTheArrivalTask()
 
     QCOMPARE(SimAdapter::openAttempts(), (QList<QPair<quint16, quint16>> {{0x0E3A, quint16(product)}}));
     QCOMPARE(recorder.events, events);
-    QCOMPARE(commandCodes(), commands);
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), commands);
     QCOMPARE(SimAdapter::openHandleCount(), 1);
 }
 
@@ -138,7 +118,7 @@ void TestHotplug::arrivalWhileConnectedOpensAgain()
     QCOMPARE(recorder.events, texts({"busy true", "connected true b275", "busy false"}));
     QCOMPARE(SimAdapter::openAttempts().size(), 2);
     QCOMPARE(SimAdapter::openHandleCount(), 1);
-    QCOMPARE(commandCodes(), QByteArray(15, char(0x56)));
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), QByteArray(15, char(0x56)));
 }
 
 void TestHotplug::arrivalOfAnAbsentAdapterIsDropped()
@@ -349,11 +329,46 @@ void TestHotplug::arrivalTaskOfAReplacedHandleDoesNothing()
     device.deviceArrived(0x0E3A, 0xB275);
     QVERIFY(settle());
 
-    QCOMPARE(commandCodes(), QByteArray(1, char(0x5B)));
+    QCOMPARE(DeviceTests::commandCodes(SimAdapter::transcript()), QByteArray(1, char(0x5B)));
     QCOMPARE(connectionEvents(recorder.events), texts({"connected false b275"}));
     QCOMPARE(SimAdapter::openHandleCount(), 1);
     QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
     QVERIFY(!device.isBusy());
+}
+
+// A receiver connected directly in the GUI thread may wait for the device work to end, as a window closing
+// on a disconnection does; the task pulled from under it must still be able to finish meanwhile.
+void TestHotplug::removalSignalsWithoutHoldingUpTheRunningTask()
+{
+    SimAdapter::plug(0xB275);
+    DeviceFlash device;
+    QSemaphore announced;
+    bool taskEnded = false;
+    connect(
+        &device, &DeviceFlash::deviceConnectStatusChanged, &device,
+        [&](bool connected) {
+            if (connected)
+                return;
+            announced.release();
+            taskEnded = QThreadPool::globalInstance()->waitForDone(5000);
+        },
+        Qt::DirectConnection);
+    SimAdapter::setExchangeHook([&](int n) {
+        if (n != 3)
+            return;
+        QMetaObject::invokeMethod(&device, [&] {
+            SimAdapter::plug(0);
+            device.deviceRemoved(0x0E3A, 0xB275);
+        });
+        announced.acquire();
+    });
+
+    device.deviceArrived(0x0E3A, 0xB275);
+    QVERIFY(settle());
+
+    QVERIFY(taskEnded);
+    QCOMPARE(SimAdapter::exchangeCount(), 4);
+    QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
 }
 
 void TestHotplug::floodOfArrivalsAndRemovalsEndsConsistent_data()

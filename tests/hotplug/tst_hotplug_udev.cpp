@@ -3,6 +3,7 @@
 #include <umockdev.h>
 
 #include "device/deviceflash.h"
+#include "devicetests.h"
 #include "fakeadapter.h"
 #include "fakeflash.h"
 #include "signalrecorder.h"
@@ -11,25 +12,7 @@
 
 #include <csignal>
 
-namespace {
-
-QStringList texts(std::initializer_list<const char *> lines)
-{
-    QStringList list;
-    for (const char *line : lines)
-        list.append(QLatin1String(line));
-    return list;
-}
-
-QByteArray commandCodes(const FakeFlash &flash)
-{
-    QByteArray codes;
-    for (const QByteArray &command : flash.commands())
-        codes.append(command.at(2));
-    return codes;
-}
-
-} // namespace
+using DeviceTests::texts;
 
 class TestHotplugUdev : public QObject
 {
@@ -81,7 +64,7 @@ void TestHotplugUdev::plugAndPullConnectAndDisconnect()
     QVERIFY(adapter.plug());
     FakeFlash flash(adapter.deviceFd());
     QTRY_COMPARE(recorder.events, events);
-    QCOMPARE(commandCodes(flash), commands);
+    QCOMPARE(DeviceTests::commandCodes(flash.commands()), commands);
     QCOMPARE(device.version(), product == 0xB274 ? QString() : QStringLiteral("2.4.1"));
 
     recorder.events.clear();

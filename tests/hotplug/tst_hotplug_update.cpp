@@ -1,6 +1,7 @@
 // The adapter pulled in the middle of a firmware update, against the simulated adapter: the update ends at
 // its next transfer, nothing claims success, and nothing is sent to the adapter after the removal.
 #include "device/deviceflash.h"
+#include "devicetests.h"
 #include "signalrecorder.h"
 #include "simadapter.h"
 
@@ -16,14 +17,6 @@ namespace {
 // A 1000-byte image: erase 0 and 1, image chunks 2 to 19, information block 20 to 24, read-back 25 to 29.
 constexpr int imageSize = 1000;
 constexpr int total = imageSize + 256;
-
-bool settle()
-{
-    if (!QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 20000))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
-}
 
 } // namespace
 
@@ -90,7 +83,7 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
     DeviceFlash device;
     SignalRecorder recorder(&device);
     device.deviceArrived(0x0E3A, 0xB275);
-    QVERIFY(settle());
+    QVERIFY(DeviceTests::settle(20000));
     recorder.events.clear();
     SimAdapter::clearTranscript();
 
@@ -116,7 +109,7 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
     });
 
     device.updateFirmware(m_firmware);
-    QVERIFY(settle());
+    QVERIFY(DeviceTests::settle(20000));
 
     const QString completion = QStringLiteral("write %1/%1").arg(total);
     QCOMPARE(recorder.events.contains(completion), completes);

@@ -1,7 +1,5 @@
 #include "simadapter.h"
 
-#include <QString>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -217,11 +215,6 @@ int hid_init(void)
     return 0;
 }
 
-int hid_exit(void)
-{
-    return 0;
-}
-
 hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *serial_number)
 {
     State &s = state();
@@ -232,11 +225,6 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
         return nullptr;
     s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {s.plugging, false, {}}));
     return s.handles.back().get();
-}
-
-hid_device *hid_open_path(const char *)
-{
-    return nullptr;
 }
 
 void hid_close(hid_device *dev)
@@ -333,16 +321,6 @@ int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int mi
     }
 }
 
-int hid_read(hid_device *dev, unsigned char *data, size_t length)
-{
-    return hid_read_timeout(dev, data, length, -1);
-}
-
-const wchar_t *hid_error(hid_device *)
-{
-    return L"simulated adapter";
-}
-
 // The control interface.
 
 namespace SimAdapter {
@@ -370,18 +348,6 @@ void plug(quint16 productId)
     std::lock_guard<std::mutex> locker(s.lock);
     unplug(s);
     s.product = productId;
-}
-
-quint16 pluggedProduct()
-{
-    std::lock_guard<std::mutex> locker(state().lock);
-    return state().product;
-}
-
-void setSerialNumber(const QString &serialNumber)
-{
-    std::lock_guard<std::mutex> locker(state().lock);
-    state().serial = serialNumber.toStdWString();
 }
 
 void setHardwareVersion(quint8 major, quint8 minor, quint8 patch)

@@ -7,7 +7,7 @@
 #include <functional>
 
 // A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_open,
-// hid_read_timeout, hid_write, hid_close, ...), so that everything above hidapi runs unchanged. It answers
+// hid_read_timeout, hid_write, hid_close), so that everything above hidapi runs unchanged. It answers
 // the four commands from a flash of its own, can fail any exchange on purpose and records every report it
 // receives. Thread-safe; the control functions may be called while a device task is running.
 namespace SimAdapter {
@@ -41,8 +41,6 @@ void reset();
 
 // Plugs the adapter in under productId (0 unplugs it). Handles opened before a change go stale.
 void plug(quint16 productId);
-quint16 pluggedProduct();
-void setSerialNumber(const QString &serialNumber);
 
 void setHardwareVersion(quint8 major, quint8 minor, quint8 patch);
 void setBootVersion(quint8 major, quint8 minor, quint8 patch);
