@@ -206,6 +206,7 @@ private:
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
+    QAtomicInteger<bool> flashing = false; // an update is between its erase and its last verified chunk
     // The local loops of opens waiting for their retry, which the destructor ends; it sets shuttingDown
     // under the same lock, so that no open starts waiting after that.
     QMutex retryLock;

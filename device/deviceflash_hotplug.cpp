@@ -40,6 +40,13 @@ void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
 {
     if (vendorId != VendorId || !productIds.contains(productId))
         return;
+    if (flashing.loadAcquire() && hid->isOpen()) {
+        // Opening again would replace the handle under the update, cut it short and leave the adapter with
+        // its firmware erased. The adapter being written is still there (its removal would have closed the
+        // handle), so the update goes on and this arrival, of another adapter, is let go.
+        qWarning() << "deviceArrived ignored while flashing" << Qt::hex << Qt::showbase << productId;
+        return;
+    }
     if (open(vendorId, productId))
         startArrivalTask(Tavrune(productId));
 }

@@ -44,10 +44,12 @@ void DeviceFlash::runUpdate(const QString &path)
     flash->total = size + BlockSize;
     emit dataStoreProgressChanged(0, flash->total);
 
+    flashing.storeRelease(true);
     if (eraseFlash(*flash) == -1)
         emit error(DeviceError_EraseFlash);
     else
         write2Flash(*flash, 0);
+    flashing.storeRelease(false);
     flash.reset();
 
     // Whatever the write achieved, the block now on the adapter tells which version it carries.

@@ -28,6 +28,8 @@ private slots:
     void initTestCase();
     void removalDuringAnUpdateEndsIt_data();
     void removalDuringAnUpdateEndsIt();
+    void arrivalDuringAnUpdateLeavesItRunning_data();
+    void arrivalDuringAnUpdateLeavesItRunning();
 
 private:
     QTemporaryDir m_dir;
@@ -134,6 +136,50 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
         QCOMPARE(device.version(), QString());
         QCOMPARE(SimAdapter::openHandleCount(), 0);
     }
+}
+
+void TestHotplugUpdate::arrivalDuringAnUpdateLeavesItRunning_data()
+{
+    QTest::addColumn<int>("exchange");
+
+    QTest::addRow("erasing") << 1;
+    QTest::addRow("middle of the image") << 11;
+    QTest::addRow("last chunk") << 24;
+}
+
+void TestHotplugUpdate::arrivalDuringAnUpdateLeavesItRunning()
+{
+    QFETCH(int, exchange);
+    SimAdapter::reset();
+    SimAdapter::plug(0xB275);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    device.deviceArrived(0x0E3A, 0xB275);
+    QVERIFY(DeviceTests::settle(20000));
+    recorder.events.clear();
+
+    // Another adapter of the same kind announces itself while the first one is being written.
+    const int arrivedAt = SimAdapter::exchangeCount() + exchange;
+    QSemaphore handled;
+    SimAdapter::setExchangeHook([&](int n) {
+        if (n != arrivedAt)
+            return;
+        QMetaObject::invokeMethod(&device, [&] {
+            QTest::ignoreMessage(QtWarningMsg, "deviceArrived ignored while flashing 0xb275");
+            device.deviceArrived(0x0E3A, 0xB275);
+            handled.release();
+        });
+        handled.acquire();
+    });
+
+    device.updateFirmware(m_firmware);
+    QVERIFY(DeviceTests::settle(20000));
+
+    QVERIFY(recorder.events.contains(QStringLiteral("write %1/%1").arg(total)));
+    QVERIFY(recorder.events.contains(QStringLiteral("version 2.2.0")));
+    QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
+    QCOMPARE(device.version(), QStringLiteral("2.2.0"));
+    QCOMPARE(SimAdapter::openHandleCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHotplugUpdate)
