@@ -185,6 +185,10 @@ void TestDeviceFlash::destroyingDuringASearchEndsItsWaitForTheRetry()
     device.reset();
 
     QCOMPARE(SimAdapter::openAttempts().count(attempt(0xB274)), 1);
+    // The retry's timer is still due in this thread: when it fires, the object it was for is gone, so it
+    // must neither open the adapter again nor touch freed memory, and it frees itself.
+    QTest::qWait(DeviceFlash::OpenRetryMs + 200);
+    QCOMPARE(SimAdapter::openAttempts().count(attempt(0xB274)), 1);
 }
 
 void TestDeviceFlash::blockProblemsAreReportedAndAdapterStillConnected_data()
