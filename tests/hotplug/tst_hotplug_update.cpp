@@ -18,6 +18,16 @@ namespace {
 constexpr int imageSize = 1000;
 constexpr int total = imageSize + 256;
 
+// The adapter arrives and is read, and nothing of that is left in the recorder.
+bool arriveAndSettle(DeviceFlash &device, SignalRecorder &recorder)
+{
+    device.deviceArrived(0x0E3A, 0xB275);
+    if (!DeviceTests::settle(20000))
+        return false;
+    recorder.events.clear();
+    return true;
+}
+
 } // namespace
 
 class TestHotplugUpdate : public QObject
@@ -26,6 +36,7 @@ class TestHotplugUpdate : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void removalDuringAnUpdateEndsIt_data();
     void removalDuringAnUpdateEndsIt();
     void arrivalDuringAnUpdateLeavesItRunning_data();
@@ -57,6 +68,12 @@ void TestHotplugUpdate::initTestCase()
     QCOMPARE(maker.exitCode(), 0);
 }
 
+void TestHotplugUpdate::init()
+{
+    SimAdapter::reset();
+    SimAdapter::plug(0xB275);
+}
+
 void TestHotplugUpdate::removalDuringAnUpdateEndsIt_data()
 {
     QTest::addColumn<int>("exchange");
@@ -80,13 +97,9 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
     QFETCH(int, exchange);
     QFETCH(bool, pluggedAgain);
     QFETCH(bool, completes);
-    SimAdapter::reset();
-    SimAdapter::plug(0xB275);
     DeviceFlash device;
     SignalRecorder recorder(&device);
-    device.deviceArrived(0x0E3A, 0xB275);
-    QVERIFY(DeviceTests::settle(20000));
-    recorder.events.clear();
+    QVERIFY(arriveAndSettle(device, recorder));
     SimAdapter::clearTranscript();
 
     // The adapter goes while the update's command is on its way; the update goes on only once the GUI
@@ -150,13 +163,9 @@ void TestHotplugUpdate::arrivalDuringAnUpdateLeavesItRunning_data()
 void TestHotplugUpdate::arrivalDuringAnUpdateLeavesItRunning()
 {
     QFETCH(int, exchange);
-    SimAdapter::reset();
-    SimAdapter::plug(0xB275);
     DeviceFlash device;
     SignalRecorder recorder(&device);
-    device.deviceArrived(0x0E3A, 0xB275);
-    QVERIFY(DeviceTests::settle(20000));
-    recorder.events.clear();
+    QVERIFY(arriveAndSettle(device, recorder));
 
     // Another adapter of the same kind announces itself while the first one is being written.
     const int arrivedAt = SimAdapter::exchangeCount() + exchange;
