@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
+#include "ui/messagedialog.h"
 
 #include <QFile>
 #include <QListView>
@@ -10,6 +11,7 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(std::make_unique<Ui::MainWindow>())
 {
     ui->setupUi(this);
+    m_messageDialog = new MessageDialog(this);
 
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     startBusyAnimation();
@@ -24,6 +26,13 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showInstanceMessage(const QString &title, const QString &text)
+{
+    raise();
+    activateWindow();
+    m_messageDialog->showMessage(title, text);
+}
 
 void MainWindow::startBusyAnimation()
 {

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class MessageDialog;
+
 namespace Ui {
 class MainWindow;
 }
@@ -17,9 +19,13 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Brings the window to the front with a notice; how a second start of the tool speaks to this one.
+    void showInstanceMessage(const QString &title, const QString &text);
+
 private:
     void startBusyAnimation();
     void applyStyleSheet();
 
+    MessageDialog *m_messageDialog;
     std::unique_ptr<Ui::MainWindow> ui;
 };

@@ -3,7 +3,7 @@
 // microseconds of CPU time per exchange and exchanges per second; the goal is under 5 us per exchange,
 // well below the 2 ms a full-speed USB exchange takes.
 
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include "device/deviceflash.h"
 

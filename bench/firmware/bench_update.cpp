@@ -3,7 +3,7 @@
 // USB full speed it is compared with the bus bound of 2 ms per exchange.
 
 #include "device/deviceflash.h"
-#include "tests/simadapter/simadapter.h"
+#include "sim/simadapter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

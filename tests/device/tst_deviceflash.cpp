@@ -1,7 +1,7 @@
 #include "commandreport.h"
 #include "logcapture.h"
 #include "signalrecorder.h"
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include "device/deviceflash.h"
 

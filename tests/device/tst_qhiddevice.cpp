@@ -1,4 +1,4 @@
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include "device/qhiddevice.h"
 

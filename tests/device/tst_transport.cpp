@@ -1,6 +1,6 @@
 #include "commandreport.h"
 #include "logcapture.h"
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include "device/deviceflash.h"
 

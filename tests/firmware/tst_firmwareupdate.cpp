@@ -1,7 +1,7 @@
 #include "device/deviceflash.h"
 #include "tests/device/logcapture.h"
 #include "tests/device/signalrecorder.h"
-#include "tests/simadapter/simadapter.h"
+#include "sim/simadapter.h"
 
 #include <QCryptographicHash>
 #include <QProcess>

@@ -4,7 +4,7 @@
 #include "devicetests.h"
 #include "logcapture.h"
 #include "signalrecorder.h"
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include <QtTest>
 

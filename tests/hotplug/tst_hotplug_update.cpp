@@ -3,7 +3,7 @@
 #include "device/deviceflash.h"
 #include "devicetests.h"
 #include "signalrecorder.h"
-#include "simadapter.h"
+#include "sim/simadapter.h"
 
 #include <QtTest>
 
