@@ -1,5 +1,5 @@
 #include "cloud/synccloud.h"
-#include "httptestserver.h"
+#include "sim/loopbackhttpserver.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -15,10 +15,10 @@
 
 #include <memory>
 
-using Delivery = HttpTestServer::Delivery;
-using Reply = HttpTestServer::Reply;
-Q_DECLARE_METATYPE(HttpTestServer::Delivery)
-Q_DECLARE_METATYPE(HttpTestServer::Reply)
+using Delivery = LoopbackHttpServer::Delivery;
+using Reply = LoopbackHttpServer::Reply;
+Q_DECLARE_METATYPE(LoopbackHttpServer::Delivery)
+Q_DECLARE_METATYPE(LoopbackHttpServer::Reply)
 
 // Every signal of one SyncCloud, in the order they came.
 struct SignalLog
@@ -121,7 +121,7 @@ class TestSyncCloud : public QObject
 
 private:
     // A SyncCloud that has fetched a catalogue with firmware from server.
-    std::unique_ptr<SyncCloud> syncedCloud(HttpTestServer &server, const QJsonArray &firmware)
+    std::unique_ptr<SyncCloud> syncedCloud(LoopbackHttpServer &server, const QJsonArray &firmware)
     {
         server.setBody(cataloguePath, catalogue(firmware));
         auto cloud = std::make_unique<SyncCloud>(QUrl(server.baseUrl()));
@@ -131,13 +131,13 @@ private:
     // Leaves firmware cached in the settings file, as a previous run would.
     void primeCache(const QJsonArray &firmware)
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         syncedCloud(server, firmware);
         QVERIFY(fileContent(iniPath()).contains("FirmwareInfo"));
     }
     QUrl unreachable() const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(HttpTestServer::closedPort()));
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(LoopbackHttpServer::closedPort()));
     }
 
     QTemporaryDir m_home;
@@ -286,7 +286,7 @@ private slots:
                 primeCache(m_firmware);
             const QByteArray ini = fileContent(iniPath());
 
-            HttpTestServer server;
+            LoopbackHttpServer server;
             server.setReply(cataloguePath, reply);
             server.setBody(QStringLiteral("/elsewhere.json"), catalogue({}));
             SyncCloud cloud(reachable ? QUrl(server.baseUrl()) : unreachable());
@@ -313,7 +313,7 @@ private slots:
 
     void catalogueFillsListAndToolInformation()
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setBody(cataloguePath, catalogue(m_firmware));
         // Only the scheme, host and port of the base address count.
         SyncCloud cloud(QUrl(server.baseUrl() + QStringLiteral("/elsewhere/?q=1#f")));
@@ -359,7 +359,7 @@ private slots:
         const QByteArray ini = "[General]\nCurrentLanguage=3\nFirmwareInfo=\"@ByteArray(" +
             QJsonDocument(m_firmware).toJson(QJsonDocument::Compact).replace('"', "\\\"") + ")\"\n";
         writeFile(iniPath(), ini);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         {
             auto cloud = syncedCloud(server, m_firmware);
             QCOMPARE(cloud->firmwareVersions().size(), 2);
@@ -384,7 +384,7 @@ private slots:
         QFETCH(QByteArray, body);
         primeCache(m_firmware);
         const QByteArray ini = fileContent(iniPath());
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setBody(cataloguePath, body);
         SyncCloud cloud(QUrl(server.baseUrl()));
         SignalLog log(&cloud);
@@ -410,7 +410,7 @@ private slots:
     {
         QFETCH(QByteArray, body);
         primeCache(m_firmware);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setBody(cataloguePath, body);
         {
             SyncCloud cloud(QUrl(server.baseUrl()));
@@ -431,7 +431,7 @@ private slots:
 
     void malformedEntriesReadAsEmpty()
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         const QJsonArray firmware {QJsonObject {{QStringLiteral("version"), QStringLiteral("1.0.0")}}, 42,
             QStringLiteral("1.1.0"),
             QJsonObject {{QStringLiteral("version"), 7}, {QStringLiteral("info"), QJsonArray {1}}}};
@@ -455,7 +455,7 @@ private slots:
 
     void cachedFileIsReturnedWithoutRequest()
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         auto cloud = syncedCloud(server, m_firmware);
         const QString path = cacheDir() + QStringLiteral("/Firmware_V1.1.0.rfw");
         writeFile(path, "cached");
@@ -475,7 +475,7 @@ private slots:
     void downloadFillsCacheOnce()
     {
         QFETCH(Delivery, delivery);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         QJsonArray firmware {entry(QStringLiteral("2.0.0"), server.url(QStringLiteral("/fw/a.rfw"))),
             entry(QStringLiteral("2.0.0"), server.url(QStringLiteral("/fw/b.rfw")))};
         auto cloud = syncedCloud(server, firmware);
@@ -511,7 +511,7 @@ private slots:
 
     void largestAcceptedBodyIsStored()
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         auto cloud = syncedCloud(server, {entry(QStringLiteral("9"), server.url(QStringLiteral("/fw")))});
         server.setBody(QStringLiteral("/fw"), QByteArray(SyncCloud::MaxReplySize, 'x'));
         QCOMPARE(cloud->getFirmware(0), cacheDir() + QStringLiteral("/Firmware_V9.rfw"));
@@ -538,7 +538,7 @@ private slots:
         reply.headers = {"Location: /fw/good.rfw"};
         QTest::addRow("redirect, not followed") << reply << served << network;
         QTest::addRow("unreachable server")
-            << good << QStringLiteral("http://127.0.0.1:%1/fw/x.rfw").arg(HttpTestServer::closedPort())
+            << good << QStringLiteral("http://127.0.0.1:%1/fw/x.rfw").arg(LoopbackHttpServer::closedPort())
             << network;
         QTest::addRow("no address") << good << QString() << network;
         QTest::addRow("local file address")
@@ -569,7 +569,7 @@ private slots:
         QFETCH(Reply, reply);
         QFETCH(QString, download);
         QFETCH(QString, error);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setReply(QStringLiteral("/fw/x.rfw"), reply);
         server.setBody(QStringLiteral("/fw/good.rfw"), "good");
         const QString address = download.startsWith(QLatin1Char('/')) ? server.url(download) : download;
@@ -601,7 +601,7 @@ private slots:
     void unsafeVersionNeverBecomesAPath()
     {
         QFETCH(QString, version);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setBody(QStringLiteral("/fw"), "firmware");
         auto cloud = syncedCloud(server, {entry(version, server.url(QStringLiteral("/fw")))});
         const QStringList before = filesBelow(m_home.path());
@@ -622,7 +622,7 @@ private slots:
     void indexOutsideListDoesNothing()
     {
         QFETCH(int, index);
-        HttpTestServer server;
+        LoopbackHttpServer server;
         auto cloud = syncedCloud(server, m_firmware);
         SignalLog log(cloud.get());
         QCOMPARE(cloud->getFirmware(index), QString());
@@ -635,7 +635,7 @@ private slots:
         writeFile(cacheDir(), "a file where the folder belongs");
         QTest::ignoreMessage(
             QtWarningMsg, QRegularExpression(QStringLiteral("^Failed to create directory\\. ")));
-        HttpTestServer server;
+        LoopbackHttpServer server;
         server.setBody(QStringLiteral("/fw"), "firmware");
         auto cloud = syncedCloud(server, {entry(QStringLiteral("1"), server.url(QStringLiteral("/fw")))});
         QCOMPARE(cloud->firmwareVersions(), QStringList({QStringLiteral("1")}));
@@ -650,7 +650,7 @@ private slots:
 
     void quittingDuringDownloadAbandonsIt()
     {
-        HttpTestServer server;
+        LoopbackHttpServer server;
         Reply stall;
         stall.body = QByteArray(4096, 'F');
         stall.delivery = Delivery::Stall;

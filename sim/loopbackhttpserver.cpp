@@ -1,9 +1,9 @@
-#include "httptestserver.h"
+#include "loopbackhttpserver.h"
 
 #include <QTcpSocket>
 #include <QTimer>
 
-HttpTestServer::HttpTestServer(QObject *parent)
+LoopbackHttpServer::LoopbackHttpServer(QObject *parent)
     : QTcpServer(parent)
 {
     connect(this, &QTcpServer::newConnection, this, [this] {
@@ -15,22 +15,22 @@ HttpTestServer::HttpTestServer(QObject *parent)
     listen(QHostAddress::LocalHost);
 }
 
-QString HttpTestServer::url(const QString &path) const
+QString LoopbackHttpServer::url(const QString &path) const
 {
     return baseUrl() + path;
 }
 
-QString HttpTestServer::baseUrl() const
+QString LoopbackHttpServer::baseUrl() const
 {
     return QStringLiteral("http://127.0.0.1:%1").arg(serverPort());
 }
 
-void HttpTestServer::setReply(const QString &path, const Reply &reply)
+void LoopbackHttpServer::setReply(const QString &path, const Reply &reply)
 {
     m_replies.insert(path, reply);
 }
 
-void HttpTestServer::setBody(const QString &path, const QByteArray &body, int status)
+void LoopbackHttpServer::setBody(const QString &path, const QByteArray &body, int status)
 {
     Reply reply;
     reply.status = status;
@@ -38,14 +38,14 @@ void HttpTestServer::setBody(const QString &path, const QByteArray &body, int st
     setReply(path, reply);
 }
 
-quint16 HttpTestServer::closedPort()
+quint16 LoopbackHttpServer::closedPort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
 }
 
-void HttpTestServer::onReadyRead(QTcpSocket *socket)
+void LoopbackHttpServer::onReadyRead(QTcpSocket *socket)
 {
     // The request line and headers arrive whole on loopback; a GET carries no body.
     QByteArray request = socket->property("request").toByteArray() + socket->readAll();
@@ -58,14 +58,15 @@ void HttpTestServer::onReadyRead(QTcpSocket *socket)
     respond(socket, path);
 }
 
-void HttpTestServer::respond(QTcpSocket *socket, const QString &path)
+void LoopbackHttpServer::respond(QTcpSocket *socket, const QString &path)
 {
     Reply reply;
     reply.status = 404;
     reply.body = "not found";
     reply = m_replies.value(path, reply);
 
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Test\r\nConnection: close\r\n";
+    const QByteArray reason = reply.status == 200 ? "OK" : "Error";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reason + "\r\nConnection: close\r\n";
     if (reply.delivery != Delivery::NoContentLength) {
         const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";

@@ -7,8 +7,9 @@
 
 class QTcpSocket;
 
-// A small HTTP/1.1 server on 127.0.0.1 that answers each path with a prepared reply and counts requests.
-class HttpTestServer : public QTcpServer
+// A small HTTP/1.1 server on 127.0.0.1 that answers each path with a prepared reply, delivered whole or
+// faultily, and counts requests: the catalogue server of the tests and the demo.
+class LoopbackHttpServer : public QTcpServer
 {
     Q_OBJECT
 
@@ -32,7 +33,7 @@ public:
         int pauseMs = 0; // a pause after the first half of a Normal or NoContentLength body
     };
 
-    explicit HttpTestServer(QObject *parent = nullptr);
+    explicit LoopbackHttpServer(QObject *parent = nullptr);
 
     // The address of path on this server, e.g. url("/fw/1.rfw").
     QString url(const QString &path) const;
