@@ -1,31 +1,120 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
-#include "ui/messagedialog.h"
 
+#include "cloud/synccloud.h"
+#include "device/deviceflash.h"
+#include "ui/messagedialog.h"
+#include "ui/settingsdialog.h"
+
+#include <QCloseEvent>
+#include <QDebug>
 #include <QFile>
 #include <QListView>
 #include <QMovie>
+#include <QTranslator>
 
 MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(QUrl(), parent)
+{ }
+
+MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
     : FramelessWidget(parent)
-    , ui(std::make_unique<Ui::MainWindow>())
+    , ui(new Ui::MainWindow)
+    , m_iTitleClickedCount(0)
+    , m_bUpgradeable(true)
 {
     ui->setupUi(this);
-    m_messageDialog = new MessageDialog(this);
-
+    // Before DeviceFlash exists: on Windows it registers its notifications on the native window, which a
+    // change of these flags would re-create, silently dropping the registrations.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    startBusyAnimation();
+
+    m_translator = new QTranslator(this);
+    m_messageDialog = new MessageDialog(this);
+    m_settingsDialog = new SettingsDialog(this);
+    m_syncCloud = catalogueServer.isEmpty() ? new SyncCloud(this) : new SyncCloud(catalogueServer, this);
+    m_deviceFlash = new DeviceFlash(this);
+
+    ui->pushButton_Restore->hide();
+    ui->toolButton_Network->setEnabled(m_syncCloud->isSynced());
+
+    // Owned by the window: the animation runs as long as the window lives and goes with it.
+    auto *movie = new QMovie(QStringLiteral(":/images/loading.gif"), QByteArray(), this);
+    ui->label_Busying->setMovie(movie);
+    movie->setScaledSize(QSize(168, 168));
+    movie->start();
+
     ui->toolButton_Settings->setEnabled(false);
-    applyStyleSheet();
+
+    // Without its sheet the window still works, unstyled; there is nothing the user could do about it.
+    QFile styleSheet(QStringLiteral(":/ui/style.qss"));
+    if (styleSheet.open(QIODevice::ReadOnly))
+        setStyleSheet(QString::fromUtf8(styleSheet.readAll()));
+
     ui->progressBar->hide();
     // The default popup draws its items with a menu delegate that ignores the style sheet's item rules
     // (height, rounding, padding); a plain list view comes with a delegate that honours them.
     ui->comboBox_Version->setView(new QListView(ui->comboBox_Version));
+    ui->comboBox_Version->addItems(m_syncCloud->firmwareVersions());
 
-    connect(ui->toolButton_Close, &QToolButton::clicked, this, &QWidget::close);
+    makeConnections();
+    applyLanguage();
+    m_syncCloud->getInformation();
+    m_deviceFlash->connected();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::makeConnections()
+{
+    connect(m_syncCloud, &SyncCloud::firmawreInfoChanged, this, &MainWindow::onFirmwareInfoChanged,
+        Qt::QueuedConnection);
+    connect(m_syncCloud, &SyncCloud::syncFinshed, this, &MainWindow::onSyncFinished, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::error, this, &MainWindow::onDeviceError, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::upgradeable, this, &MainWindow::onUpgradeable, Qt::QueuedConnection);
+    connect(m_syncCloud, &SyncCloud::downloadFirmwareProgress, this, &MainWindow::onDownloadProgress,
+        Qt::QueuedConnection);
+    connect(m_messageDialog, &MessageDialog::restoreDefaultsButtonClicked, this, [this] {
+        qDebug() << "on restoreDefaultsButtonClicked " << m_strFirmwareFilePath.isEmpty()
+                 << m_strFirmwareFilePath << m_deviceFlash->version();
+    });
+    // The dialog never shows its update button, and the version it would flash is never chosen: the
+    // reaction ends with its log line.
+    connect(m_messageDialog, &MessageDialog::updateFirmwareButtonClicked, this, [this] {
+        qDebug() << "on updateFirmwareButtonClicked " << m_strFirmwareFilePath.isEmpty()
+                 << m_strFirmwareFilePath;
+    });
+    connect(m_syncCloud, &SyncCloud::syncError, this, &MainWindow::onSyncError, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::deviceConnectStatusChanged, this, &MainWindow::onConnectStatusChanged,
+        Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::versionChanged, this, &MainWindow::onVersionChanged,
+        Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::dataBackupProgressChanged, this,
+        [this](qint64 current, qint64 total) { m_settingsDialog->setProgress(current, total); },
+        Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::settingProgressChanged, this,
+        [this](qint64 current, qint64 total) { onStoreProgress(current, total, false); }, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::dataStoreProgressChanged, this,
+        [this](qint64 current, qint64 total) { onStoreProgress(current, total, true); }, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::write2FlashProgressChanged, this, &MainWindow::onWriteProgress,
+        Qt::QueuedConnection);
+    connect(ui->pushButton_Update, &QPushButton::clicked, this, &MainWindow::onPushButtonUpdateClicked,
+        Qt::QueuedConnection);
+    connect(ui->pushButton_Restore, &QPushButton::clicked, this, &MainWindow::onPushButtonRestoreClicked,
+        Qt::QueuedConnection);
+    connect(ui->toolButton_VersionInfo, &QToolButton::clicked, this, &MainWindow::onPushButtonVersionInfoClicked);
+    connect(ui->toolButton_OpenFile, &QToolButton::clicked, this, &MainWindow::onOpenFileClicked);
+    connect(ui->toolButton_Settings, &QToolButton::clicked, this, &MainWindow::showVersions);
+    connect(ui->toolButton_Close, &QToolButton::clicked, this, [this] {
+        ui->toolButton_Close->setEnabled(false);
+        safeClose();
+    });
+    connect(ui->pushButton_Title, &QPushButton::clicked, this, &MainWindow::onTitleClicked);
+    connect(ui->comboBox_Languages, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+        &MainWindow::onComboBoxLanguagesChanged);
+}
 
 void MainWindow::showInstanceMessage(const QString &title, const QString &text)
 {
@@ -34,19 +123,134 @@ void MainWindow::showInstanceMessage(const QString &title, const QString &text)
     m_messageDialog->showMessage(title, text);
 }
 
-void MainWindow::startBusyAnimation()
+void MainWindow::safeClose()
 {
-    // Owned by the window: the animation runs as long as the window lives and goes with it.
-    auto *movie = new QMovie(QStringLiteral(":/images/loading.gif"), QByteArray(), this);
-    movie->setScaledSize(QSize(168, 168));
-    ui->label_Busying->setMovie(movie);
-    movie->start();
+    if (!m_deviceFlash->isBusy()) {
+        close();
+        return;
+    }
+    connect(m_deviceFlash, &DeviceFlash::isBusyChanged, this, [this](bool busy) {
+        if (busy)
+            return;
+        qInfo() << "safe close...";
+        safeClose();
+    });
 }
 
-void MainWindow::applyStyleSheet()
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Without its sheet the window still works, unstyled; there is nothing the user could do about it.
-    QFile file(QStringLiteral(":/ui/style.qss"));
-    if (file.open(QIODevice::ReadOnly))
-        setStyleSheet(QString::fromUtf8(file.readAll()));
+    // A close that bypasses the close button (the window manager, a shortcut, the session ending) must not
+    // take the window away while the adapter is being written: it waits like the close button does.
+    if (m_deviceFlash->isBusy()) {
+        event->ignore();
+        ui->toolButton_Close->setEnabled(false);
+        safeClose();
+        return;
+    }
+    FramelessWidget::closeEvent(event);
+}
+
+void MainWindow::onSyncFinished()
+{
+    qWarning() << "SyncCloud::syncFinshed";
+    ui->toolButton_Network->setEnabled(m_syncCloud->isSynced());
+    if (ui->stackedWidget->currentIndex() == Page_Start)
+        ui->stackedWidget->setCurrentIndex(Page_Unconnected);
+}
+
+void MainWindow::onConnectStatusChanged(bool connected)
+{
+    if (connected) {
+        ui->progressBar->setValue(0);
+        ui->progressBar->hide();
+        m_settingsDialog->setProgress(0, 0);
+        setUpdateControlsEnabled(true);
+        ui->stackedWidget->setCurrentIndex(Page_Connected);
+    } else {
+        m_messageDialog->close();
+        m_settingsDialog->close();
+        ui->toolButton_Settings->setEnabled(false);
+        ui->stackedWidget->setCurrentIndex(Page_Unconnected);
+    }
+}
+
+void MainWindow::onVersionChanged(QString)
+{
+    applyLanguage();
+}
+
+void MainWindow::onUpgradeable(bool state)
+{
+    ui->pushButton_Update->setVisible(state);
+    m_bUpgradeable = state;
+}
+
+void MainWindow::onTitleClicked()
+{
+    ++m_iTitleClickedCount;
+    if (m_iTitleClickedCount >= 5)
+        ui->pushButton_Update->show();
+    qDebug() << "m_iTitleClickedCount" << m_iTitleClickedCount;
+}
+
+void MainWindow::showVersions()
+{
+    m_messageDialog->showMessage(tr("Versions"),
+        QStringLiteral("%1%2\n%3%4").arg(tr("Hardware Version:"), m_deviceFlash->hardwareVersion(),
+            tr("Boot Version:"), m_deviceFlash->bootVersion()));
+}
+
+void MainWindow::onProgressChanged(qint64 current, qint64 total)
+{
+    if (qint64(ui->progressBar->maximum()) != total)
+        ui->progressBar->setMaximum(int(total));
+    if (current >= total) {
+        ui->progressBar->hide();
+        return;
+    }
+    ui->progressBar->setValue(int(current));
+    if (ui->progressBar->isHidden())
+        ui->progressBar->show();
+}
+
+void MainWindow::onWriteProgress(qint64 current, qint64 total)
+{
+    onProgressChanged(current, total);
+    const bool done = current == total;
+    if (done) {
+        m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
+        applyLanguage();
+    }
+    setUpdateControlsEnabled(done);
+}
+
+void MainWindow::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    if (bytesReceived != bytesTotal) {
+        ui->label_CurrentVersion->setText(tr("Firmware downloading..."));
+        ui->comboBox_Version->setEnabled(false);
+        ui->pushButton_Update->setEnabled(false);
+        ui->pushButton_Restore->setEnabled(false);
+    }
+    onProgressChanged(bytesReceived, bytesTotal);
+}
+
+void MainWindow::onStoreProgress(qint64 current, qint64 total, bool hideSettings)
+{
+    m_settingsDialog->setProgress(current, total);
+    const bool done = current == total;
+    if (done) {
+        if (hideSettings)
+            m_settingsDialog->hide();
+        m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
+    }
+    m_settingsDialog->setEnabled(done);
+}
+
+void MainWindow::setUpdateControlsEnabled(bool enabled)
+{
+    ui->comboBox_Version->setEnabled(enabled);
+    ui->pushButton_Update->setEnabled(enabled);
+    ui->pushButton_Restore->setEnabled(enabled);
+    ui->toolButton_Settings->setEnabled(enabled);
 }

@@ -2,30 +2,82 @@
 
 #include "ui/framelesswidget.h"
 
-#include <memory>
+#include <QUrl>
 
+class DeviceFlash;
 class MessageDialog;
+class QTranslator;
+class SettingsDialog;
+class SyncCloud;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The program's one top-level window: header, three pages (start, unconnected, connected) and footer.
+// The program's one top-level window: owns the device link, the catalogue, the dialogs and the translator,
+// and turns their signals into pages, enabled controls, version texts, progress and messages.
 class MainWindow : public FramelessWidget
 {
     Q_OBJECT
 
 public:
+    // Talks to the maker's download server.
     explicit MainWindow(QWidget *parent = nullptr);
+    // Fetches the catalogue from catalogueServer instead (a test, screenshot or demo server).
+    explicit MainWindow(const QUrl &catalogueServer, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Brings the window to the front with a notice; how a second start of the tool speaks to this one.
     void showInstanceMessage(const QString &title, const QString &text);
+    // Installs the saved language and its font, and refreshes every text, the title and the version line.
+    void applyLanguage();
+    // Closes the window, once no device task is running.
+    void safeClose();
+
+protected:
+    // Every close request waits for a running device task, like the close button.
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void onDeviceError(int error);
+    void onProgressChanged(qint64 current, qint64 total);
+    void onPushButtonUpdateClicked();
+    void onPushButtonRestoreClicked();
+    void onPushButtonVersionInfoClicked();
+    void onComboBoxLanguagesChanged(int index);
+    void onVersionChanged(QString version);
+    void onUpgradeable(bool state);
+    bool compareVersion(QString v1, QString v2);
 
 private:
-    void startBusyAnimation();
-    void applyStyleSheet();
+    // The pages of stackedWidget, by index.
+    enum Page { Page_Start = 0, Page_Unconnected = 1, Page_Connected = 2 };
+
+    void makeConnections();
+    void onSyncFinished();
+    void onSyncError(int error);
+    void onFirmwareInfoChanged();
+    void onConnectStatusChanged(bool connected);
+    void onWriteProgress(qint64 current, qint64 total);
+    void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    void onStoreProgress(qint64 current, qint64 total, bool hideSettings);
+    void onOpenFileClicked();
+    void onTitleClicked();
+    void showVersions();
+    // Asks before a risky update when the boot loader is too old to recover from a failed one.
+    bool confirmRisk(const QString &text);
+    // What the window shows from the moment an update is asked for until its outcome arrives.
+    void showUpdateStarting(const QString &text);
+    void setUpdateControlsEnabled(bool enabled);
+    void offerToolUpdate(const QString &version);
 
     MessageDialog *m_messageDialog;
-    std::unique_ptr<Ui::MainWindow> ui;
+    SettingsDialog *m_settingsDialog;
+    DeviceFlash *m_deviceFlash;
+    SyncCloud *m_syncCloud;
+    QTranslator *m_translator;
+    Ui::MainWindow *ui;
+    QString m_strFirmwareFilePath; // the path last chosen in the file dialog
+    int m_iTitleClickedCount; // clicks on the title so far; the fifth brings back a hidden update button
+    bool m_bUpgradeable; // false once the adapter reported a boot loader too old for a safe update
 };

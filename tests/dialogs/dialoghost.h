@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/ui/windowtestenvironment.h"
 #include "ui/mainwindow.h"
 
 #include <QTest>
@@ -11,7 +12,7 @@
 // The caller checks that it has come up (QTest::qWaitForWindowExposed), so that a test never runs without it.
 inline std::unique_ptr<MainWindow> makeDialogHost()
 {
-    auto host = std::make_unique<MainWindow>();
+    auto host = std::make_unique<MainWindow>(WindowTestEnvironment::instance().server());
     host->show();
     return host;
 }

@@ -71,7 +71,7 @@ void TestSettingsDialog::startsHiddenFramelessAndWindowModal()
     QVERIFY(progressBar()->isHidden());
     QCOMPARE(bootModeTexts(),
         QStringList({QStringLiteral("Auto"), QStringLiteral("PS4(PC)"), QStringLiteral("XB360(PC)"),
-            QStringLiteral("SWITCH"), QStringLiteral("UNDEFINE")}));
+            QStringLiteral("SWITCH"), QStringLiteral("[TBD]")}));
 }
 
 void TestSettingsDialog::styledByMainWindowDespiteWhiteCard()

@@ -1,4 +1,5 @@
 #include "ui/mainwindow.h"
+#include "windowtestenvironment.h"
 
 #include <QLabel>
 #include <QWindow>
@@ -11,7 +12,7 @@ const QPoint kWindowStart(200, 150);
 // The main window, shown where the tests expect it and ready for mouse events.
 struct ShownWindow
 {
-    MainWindow window;
+    MainWindow window {WindowTestEnvironment::instance().server()};
     QWindow *handle = nullptr;
 
     bool show()

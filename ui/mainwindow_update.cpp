@@ -1,0 +1,177 @@
+// The main window's commands on the connected page and its messages for their outcomes.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "cloud/synccloud.h"
+#include "device/deviceflash.h"
+#include "ui/messagedialog.h"
+#include "ui/settingsdialog.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+bool MainWindow::confirmRisk(const QString &text)
+{
+    if (m_bUpgradeable)
+        return true;
+    return QMessageBox::question(nullptr, tr("Waring"), text, QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+void MainWindow::showUpdateStarting(const QString &text)
+{
+    ui->label_CurrentVersion->setText(text + QStringLiteral("..."));
+    ui->progressBar->setToolTip(text);
+    ui->progressBar->setValue(0);
+    ui->progressBar->show();
+    setUpdateControlsEnabled(false);
+}
+
+void MainWindow::onOpenFileClicked()
+{
+    m_strFirmwareFilePath = QFileDialog::getOpenFileName(this, tr("Open Firmware"),
+        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), tr("Firmware Files (*.bin *.rfw)"));
+    if (m_strFirmwareFilePath.isEmpty())
+        return;
+    if (!confirmRisk(tr("Firmware upgrade is risky!\r\nCaution, Please!")))
+        return;
+    showUpdateStarting(ui->pushButton_Update->text());
+    m_deviceFlash->updateFirmware(m_strFirmwareFilePath);
+}
+
+void MainWindow::onPushButtonUpdateClicked()
+{
+    if (!confirmRisk(tr("Firmware upgrade is risky!")))
+        return;
+    const QString path = m_syncCloud->getFirmware(ui->comboBox_Version->currentIndex());
+    qDebug() << "firmware_file_path" << path << m_deviceFlash->version() << ui->comboBox_Version->currentText();
+    if (path.isEmpty())
+        return;
+    showUpdateStarting(ui->pushButton_Update->text());
+    m_deviceFlash->updateFirmware(path);
+}
+
+// The restore button stays hidden and the adapter has no restore operation: the command only prepares.
+void MainWindow::onPushButtonRestoreClicked()
+{
+    const QString path = m_syncCloud->getFirmware(ui->comboBox_Version->currentIndex());
+    qDebug() << "firmware_file_path" << path;
+    if (!path.isEmpty())
+        showUpdateStarting(ui->pushButton_Restore->text());
+}
+
+void MainWindow::onPushButtonVersionInfoClicked()
+{
+    QString changeLog = m_syncCloud->firmwareChangeLog(ui->comboBox_Version->currentIndex());
+    changeLog.replace(QLatin1Char(';'), QLatin1Char('\n'));
+    m_messageDialog->showMessage(tr("Version Change LOG"), changeLog);
+}
+
+void MainWindow::onDeviceError(int error)
+{
+    qDebug() << "MainWindow::onDeviceError" << error;
+    m_settingsDialog->setProgress(0, 0);
+    ui->progressBar->hide();
+
+    QString text;
+    switch (error) {
+    case DeviceFlash::DeviceError_FirmwareFileDamage: text = tr("Firmware file damage!"); break;
+    case DeviceFlash::DeviceError_EraseFlash: text = tr("Erase flash failure!"); break;
+    case DeviceFlash::DeviceError_HardwareFailure: {
+        // The adapter cannot go on: the user reads why, then the tool ends.
+        MessageDialog dialog(this);
+        dialog.showModalMessage(tr("Error"), tr("Hardware failure!"));
+        safeClose();
+        return;
+    }
+    case DeviceFlash::DeviceError_FirmwareLost: text = tr("Firmware lost! Please update firmware!"); break;
+    case DeviceFlash::DeviceError_ConfigurationLost: text = tr("Configuration lost! Please restore defaults!"); break;
+    case DeviceFlash::DeviceError_Read_DEV_INFO: text = tr("Failed to read device information!"); break;
+    case DeviceFlash::DeviceError_Unsupported: text = tr("Upgrade is not supported"); break;
+    case DeviceFlash::DeviceError_InvalidFile: text = tr("Invalid file!"); break;
+    default: break;
+    }
+    m_messageDialog->showMessage(tr("Error"), text);
+    applyLanguage();
+}
+
+void MainWindow::onSyncError(int error)
+{
+    qWarning() << "SyncCloud::error" << SyncCloud::SyncError(error);
+    const QString waring = tr("Waring");
+    switch (error) {
+    case SyncCloud::SyncError_FirstRunError:
+        // Without any catalogue the tool has nothing to offer: acknowledging the message ends the run.
+        connect(m_messageDialog, &MessageDialog::okButtonClicked, this, &MainWindow::safeClose);
+        m_messageDialog->showMessage(tr("Error"),
+            tr("When you first install Tavrune Firmware Tool must connect network, and restart Tavrune "
+               "Firmware Tool."));
+        break;
+    case SyncCloud::SyncError_LocalCacheUsed:
+        m_messageDialog->showMessage(waring, tr("Connect server error, will only use local cache firmware."));
+        break;
+    case SyncCloud::SyncError_InformationError:
+        m_messageDialog->showMessage(waring, tr("The information of server error, contact Tavrune for help."));
+        break;
+    case SyncCloud::SyncError_DownloadFail:
+        m_messageDialog->showMessage(waring, tr("The firmware downloaded and checksum error."));
+        break;
+    case SyncCloud::SyncError_NetworkError:
+        m_messageDialog->showMessage(waring, tr("The network error, checking connect and retry."));
+        break;
+    default: break; // a checksum error is reported as the download's failure
+    }
+    if (ui->stackedWidget->currentIndex() == Page_Start)
+        ui->stackedWidget->setCurrentIndex(Page_Unconnected);
+    applyLanguage();
+}
+
+void MainWindow::onFirmwareInfoChanged()
+{
+    const QString toolVersion = m_syncCloud->flashToolInfo().value(QStringLiteral("version")).toString();
+    if (!toolVersion.isEmpty() && toolVersion != QCoreApplication::applicationVersion())
+        offerToolUpdate(toolVersion);
+    ui->comboBox_Version->clear();
+    ui->comboBox_Version->addItems(m_syncCloud->firmwareVersions());
+}
+
+void MainWindow::offerToolUpdate(const QString &version)
+{
+    const QJsonObject tool = m_syncCloud->flashToolInfo();
+    MessageDialog dialog(this);
+    dialog.showModalMessage(QStringLiteral("%1 V%2").arg(tr("Upgrade"), version),
+        QStringLiteral("%1\n%2").arg(tr("The latest version update!"), tool.value(QStringLiteral("info")).toString()));
+
+    // The catalogue travels over plain HTTP: only a web page may be opened from it, never a local file
+    // or another program's scheme.
+    const QUrl url(tool.value(QStringLiteral("windowsURL")).toString(), QUrl::TolerantMode);
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+        QDesktopServices::openUrl(url);
+    else
+        qWarning() << "tool download address refused, not a web address:" << url.toString();
+    safeClose();
+}
+
+bool MainWindow::compareVersion(QString v1, QString v2)
+{
+    static const QRegularExpression ignored(QStringLiteral("[a-zA-Z() ]"));
+    const QStringList parts1 = v1.remove(ignored).split(QLatin1Char('.'));
+    const QStringList parts2 = v2.remove(ignored).split(QLatin1Char('.'));
+    if (parts1.size() != 3 || parts2.size() != 3)
+        return false;
+    // Eight bits a field, unmasked: a part above 255 overlaps its neighbour. Packed unsigned, so that no part
+    // can overflow, and compared as the signed number that gives.
+    auto packed = [](const QStringList &parts) {
+        const quint32 major = quint32(parts.at(0).toInt());
+        const quint32 minor = quint32(parts.at(1).toInt());
+        const quint32 patch = quint32(parts.at(2).toInt());
+        return qint32((((major << 8) | minor) << 8) | patch);
+    };
+    return packed(parts1) < packed(parts2);
+}
