@@ -56,7 +56,11 @@ int MessageDialog::showModalMessage(const QString &title, const QString &text)
 
 void MessageDialog::retranslateUi()
 {
+    // The title line belongs to the notice on show, not to the form: a language refresh, which follows
+    // most notices at once, must not leave an error without its title.
+    const QString title = ui->pushButton_Title->text();
     ui->retranslateUi(this);
+    ui->pushButton_Title->setText(title);
 }
 
 void MessageDialog::showNextMessage()

@@ -1,0 +1,474 @@
+// The working main window against the simulated adapter and a catalogue on 127.0.0.1: its pages, its
+// messages for every outcome, the update from the catalogue, closing while busy, and the language switch.
+#include "cloud/synccloud.h"
+#include "device/deviceflash.h"
+#include "sim/simadapter.h"
+#include "ui/mainwindow.h"
+#include "ui/messagedialog.h"
+#include "windowtestenvironment.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTextBrowser>
+#include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
+
+namespace {
+
+const QString englishSuccess = QStringLiteral("completed successfully!");
+
+template<typename T>
+T *child(QWidget *parent, const char *name)
+{
+    // The window's dialogs reuse some of its object names: a window's own widgets come first.
+    for (T *found : parent->findChildren<T *>(QLatin1String(name))) {
+        if (found->window() == parent->window())
+            return found;
+    }
+    return nullptr;
+}
+
+int page(MainWindow &window)
+{
+    return child<QStackedWidget>(&window, "stackedWidget")->currentIndex();
+}
+
+// The notice a message dialog shows, as "title|text"; empty while it is hidden.
+QString shownMessage(MessageDialog *dialog)
+{
+    if (!dialog || !dialog->isVisible())
+        return QString();
+    return dialog->findChild<QPushButton *>(QStringLiteral("pushButton_Title"))->text() + QLatin1Char('|') +
+        dialog->findChild<QTextBrowser *>(QStringLiteral("textBrowser"))->toPlainText();
+}
+
+MessageDialog *windowMessages(MainWindow &window)
+{
+    return window.findChild<MessageDialog *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// Presses OK on the first message dialog of window other than its own that comes up within a few seconds,
+// and records what it said.
+void answerNextSeparateMessage(MainWindow &window, QString *said)
+{
+    auto *poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, said] {
+        for (MessageDialog *dialog : window.findChildren<MessageDialog *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (dialog != windowMessages(window) && dialog->isVisible()) {
+                *said = shownMessage(dialog);
+                dialog->findChild<QPushButton *>(QStringLiteral("pushButton_MsgOK"))->click();
+                poll->deleteLater();
+                return;
+            }
+        }
+    });
+    poll->start(20);
+}
+
+QString makeFirmware(const QTemporaryDir &dir, int imageSize, const QString &version)
+{
+    QFile image(dir.filePath(QStringLiteral("image-%1.bin").arg(version)));
+    if (!image.open(QIODevice::WriteOnly))
+        return QString();
+    QByteArray bytes(imageSize, '\0');
+    for (int i = 0; i < imageSize; ++i)
+        bytes[i] = char(i * 7 + 3);
+    image.write(bytes);
+    image.close();
+    const QString output = dir.filePath(QStringLiteral("firmware-%1.rfw").arg(version));
+    QProcess maker;
+    maker.start(QStringLiteral(MKRFW_PATH),
+        {QStringLiteral("--image"), image.fileName(), QStringLiteral("--version"), version, output});
+    return maker.waitForFinished(30000) && maker.exitCode() == 0 ? output : QString();
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestMainWindowFlows : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    // Stands in for the desktop's browser.
+    void recordUrl(const QUrl &url) { m_opened.append(url); }
+
+private slots:
+    void initTestCase();
+    void init();
+    void pageFollowsCatalogueThenAdapter_data();
+    void pageFollowsCatalogueThenAdapter();
+    void deviceErrorShowsItsMessage_data();
+    void deviceErrorShowsItsMessage();
+    void catalogueErrorShowsItsMessage_data();
+    void catalogueErrorShowsItsMessage();
+    void updateFromCatalogueEndsInSuccess();
+    void pullDuringUpdateNeverClaimsSuccess();
+    void toolUpdateOfferedForAnotherVersionOnly_data();
+    void toolUpdateOfferedForAnotherVersionOnly();
+    void closeWaitsForRunningUpdate_data();
+    void closeWaitsForRunningUpdate();
+    void languageSwitchReachesEveryTextAndIsRemembered();
+    void unknownStoredLanguageShowsEnglishWithoutSelection();
+    void compareVersionPacksThreeParts_data();
+    void compareVersionPacksThreeParts();
+
+private:
+    QTemporaryDir m_dir;
+    QList<QUrl> m_opened;
+};
+
+void TestMainWindowFlows::initTestCase()
+{
+    WindowTestEnvironment::instance();
+    QVERIFY(m_dir.isValid());
+}
+
+void TestMainWindowFlows::init()
+{
+    SimAdapter::reset();
+}
+
+void TestMainWindowFlows::pageFollowsCatalogueThenAdapter_data()
+{
+    QTest::addColumn<QString>("events"); // c: catalogue finished, e: catalogue error, +: adapter, -: pulled
+    QTest::addColumn<int>("page");
+    QTest::addRow("nothing yet") << "" << 0;
+    QTest::addRow("catalogue finished") << "c" << 1;
+    QTest::addRow("catalogue failed") << "e" << 1;
+    QTest::addRow("adapter before catalogue") << "+" << 2;
+    QTest::addRow("catalogue after adapter") << "+c" << 2;
+    QTest::addRow("catalogue error after adapter") << "+e" << 2;
+    QTest::addRow("adapter pulled") << "c+-" << 1;
+    QTest::addRow("pulled before the catalogue ends") << "-" << 1;
+    QTest::addRow("adapter back") << "c+-+" << 2;
+}
+
+void TestMainWindowFlows::pageFollowsCatalogueThenAdapter()
+{
+    QFETCH(QString, events);
+    QFETCH(int, page);
+
+    // A catalogue that never answers, so that only the events of the row move the window.
+    LoopbackHttpServer silent;
+    LoopbackHttpServer::Reply stall;
+    stall.delivery = LoopbackHttpServer::Delivery::Stall;
+    silent.setReply(QLatin1String(SimCatalogue::DocumentPath), stall);
+    MainWindow window(QUrl(silent.baseUrl()));
+    auto *cloud = window.findChild<SyncCloud *>();
+    auto *device = window.findChild<DeviceFlash *>();
+    for (QChar event : events) {
+        switch (event.toLatin1()) {
+        case 'c': emit cloud->syncFinshed(); break;
+        case 'e': emit cloud->syncError(SyncCloud::SyncError_ChecksumError); break;
+        case '+': emit device->deviceConnectStatusChanged(true, DeviceFlash::Tavrune_B275); break;
+        case '-': emit device->deviceConnectStatusChanged(false, DeviceFlash::Tavrune_B275); break;
+        }
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(::page(window), page);
+    QCOMPARE(child<QWidget>(&window, "toolButton_Settings")->isEnabled(), page == 2);
+}
+
+void TestMainWindowFlows::deviceErrorShowsItsMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("endsRun"); // a separate, waiting message, then the window closes
+    QTest::addRow("file damage") << 0 << "Error|Corrupted file !" << false;
+    QTest::addRow("erase") << 1 << "Error|flash erase error!" << false;
+    QTest::addRow("hardware") << 2 << "Error|Hardware failure!" << true;
+    QTest::addRow("firmware lost") << 3 << "Error|Firmware lost! Please update firmware!" << false;
+    QTest::addRow("unsupported") << 6 << "Error|Upgrade is not supported!\nRequired Boot Version >= 2.0.0" << false;
+    QTest::addRow("invalid file") << 7 << "Error|Invalid file!" << false;
+    QTest::addRow("unknown code") << 9 << "Error|" << false;
+}
+
+void TestMainWindowFlows::deviceErrorShowsItsMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(bool, endsRun);
+
+    MainWindow window(WindowTestEnvironment::instance().server());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *bar = child<QWidget>(&window, "progressBar");
+    bar->show();
+    QString separate;
+    if (endsRun)
+        answerNextSeparateMessage(window, &separate);
+    emit window.findChild<DeviceFlash *>()->error(code);
+
+    if (endsRun) {
+        QTRY_COMPARE_WITH_TIMEOUT(separate, message, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 10000);
+    } else {
+        QTRY_COMPARE(shownMessage(windowMessages(window)), message);
+        QVERIFY(window.isVisible());
+    }
+    QVERIFY(bar->isHidden());
+}
+
+void TestMainWindowFlows::catalogueErrorShowsItsMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("okEndsRun");
+    QTest::addRow("first run") << 0 << "Error|fail to connect to cloud servers" << true;
+    QTest::addRow("cache used") << 1 << "Warning|fail to connect to cloud servers" << false;
+    QTest::addRow("bad catalogue") << 2 << "Warning|wrong json file!" << false;
+    QTest::addRow("download failed") << 3 << "Warning|Firmware file error!" << false;
+    QTest::addRow("not cached yet") << 4 << "" << false;
+    QTest::addRow("network") << 5 << "Warning|fail to connect to cloud servers" << false;
+}
+
+void TestMainWindowFlows::catalogueErrorShowsItsMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(bool, okEndsRun);
+
+    MainWindow window(WindowTestEnvironment::instance().server());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(::page(window), 1); // the catalogue's own request has ended
+    emit window.findChild<SyncCloud *>()->syncError(SyncCloud::SyncError(code));
+    if (message.isEmpty()) {
+        QTest::qWait(100);
+        QCOMPARE(shownMessage(windowMessages(window)), QString());
+        return;
+    }
+    QTRY_COMPARE(shownMessage(windowMessages(window)), message);
+    windowMessages(window)->findChild<QPushButton *>(QStringLiteral("pushButton_MsgOK"))->click();
+    if (okEndsRun)
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 10000);
+    else
+        QVERIFY(window.isVisible());
+}
+
+void TestMainWindowFlows::updateFromCatalogueEndsInSuccess()
+{
+    const QString file = makeFirmware(m_dir, 4000, QStringLiteral("2.3.4"));
+    QVERIFY(!file.isEmpty());
+    SimCatalogue catalogue;
+    catalogue.setTool(QCoreApplication::applicationVersion());
+    catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("older"), fileContent(file));
+    catalogue.addFirmware(QStringLiteral("2.3.4"), QStringLiteral("newest"), fileContent(file));
+    SimAdapter::plug(0xB275);
+
+    MainWindow window(catalogue.serverUrl());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *versions = child<QComboBox>(&window, "comboBox_Version");
+    QTRY_COMPARE_WITH_TIMEOUT(::page(window), 2, 10000);
+    QTRY_COMPARE(versions->count(), 2);
+    QTRY_VERIFY(!window.findChild<DeviceFlash *>()->isBusy());
+
+    versions->setCurrentIndex(1);
+    child<QPushButton>(&window, "pushButton_Update")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(shownMessage(windowMessages(window)),
+        QStringLiteral("Tavrune Firmware Tool|") + englishSuccess, 20000);
+    QTRY_COMPARE(child<QLabel>(&window, "label_CurrentVersion")->text(),
+        QStringLiteral("Current Firmware Version | 2.3.4"));
+    QVERIFY(versions->isEnabled());
+    QVERIFY(child<QWidget>(&window, "pushButton_Update")->isEnabled());
+    QVERIFY(child<QWidget>(&window, "progressBar")->isHidden());
+}
+
+void TestMainWindowFlows::pullDuringUpdateNeverClaimsSuccess()
+{
+    const QString file = makeFirmware(m_dir, 4000, QStringLiteral("2.4.0"));
+    QVERIFY(!file.isEmpty());
+    SimAdapter::plug(0xB275);
+    MainWindow window(WindowTestEnvironment::instance().server());
+    window.show();
+    auto *device = window.findChild<DeviceFlash *>();
+    QTRY_COMPARE_WITH_TIMEOUT(::page(window), 2, 10000);
+    QTRY_VERIFY(!device->isBusy());
+
+    // Pulled in the middle of the image, as the system would announce it.
+    SimAdapter::setExchangeHook([device](int exchange) {
+        if (exchange == 40)
+            QMetaObject::invokeMethod(device, [device] {
+                SimAdapter::plug(0);
+                device->deviceRemoved(0x0E3A, 0xB275);
+            });
+    });
+    QSignalSpy progress(device, &DeviceFlash::write2FlashProgressChanged);
+    child<QPushButton>(&window, "pushButton_Update")->setEnabled(true);
+    QMetaObject::invokeMethod(&window, [&] { device->updateFirmware(file); });
+    QTRY_COMPARE_WITH_TIMEOUT(::page(window), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!device->isBusy(), 10000);
+    QTest::qWait(200);
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(!shownMessage(windowMessages(window)).contains(englishSuccess));
+    QVERIFY(!child<QWidget>(&window, "toolButton_Settings")->isEnabled());
+}
+
+void TestMainWindowFlows::toolUpdateOfferedForAnotherVersionOnly_data()
+{
+    QTest::addColumn<QString>("toolVersion");
+    QTest::addColumn<QString>("address");
+    QTest::addRow("same version") << "3.1.0" << "http://127.0.0.1:9/tool";
+    QTest::addRow("older version") << "3.0.9" << "http://127.0.0.1:9/tool";
+    QTest::addRow("newer version, not a web address") << "3.2.0" << "file:///etc/passwd";
+}
+
+void TestMainWindowFlows::toolUpdateOfferedForAnotherVersionOnly()
+{
+    QFETCH(QString, toolVersion);
+    QFETCH(QString, address);
+
+    SimCatalogue catalogue;
+    catalogue.setTool(toolVersion, QStringLiteral("faster"), address);
+    catalogue.addFirmware(QStringLiteral("2.0.0"), QString(), QByteArray("x"));
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "recordUrl");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "recordUrl");
+
+    MainWindow window(catalogue.serverUrl());
+    window.show();
+    QString offer;
+    answerNextSeparateMessage(window, &offer);
+    auto *versions = child<QComboBox>(&window, "comboBox_Version");
+    QTRY_COMPARE(versions->count(), 1);
+
+    const bool offered = toolVersion != QLatin1String("3.1.0");
+    if (offered) {
+        QTRY_COMPARE(offer, QStringLiteral("Upgrade V%1|The latest version update!\nfaster").arg(toolVersion));
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 10000);
+    } else {
+        QTest::qWait(200);
+        QCOMPARE(offer, QString());
+        QVERIFY(window.isVisible());
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(m_opened, offered && address.startsWith(QLatin1String("http"))
+            ? QList<QUrl>({QUrl(address)}) : QList<QUrl>());
+    m_opened.clear();
+}
+
+void TestMainWindowFlows::closeWaitsForRunningUpdate_data()
+{
+    QTest::addColumn<bool>("closeButton"); // or a close request from the window manager
+    QTest::addRow("close button") << true;
+    QTest::addRow("window manager") << false;
+}
+
+void TestMainWindowFlows::closeWaitsForRunningUpdate()
+{
+    QFETCH(bool, closeButton);
+
+    const QString file = makeFirmware(m_dir, 20000, QStringLiteral("2.5.0"));
+    QVERIFY(!file.isEmpty());
+    SimAdapter::plug(0xB275);
+    MainWindow window(WindowTestEnvironment::instance().server());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *device = window.findChild<DeviceFlash *>();
+    QTRY_COMPARE_WITH_TIMEOUT(::page(window), 2, 10000);
+    QTRY_VERIFY(!device->isBusy());
+
+    SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
+    QSignalSpy progress(device, &DeviceFlash::write2FlashProgressChanged);
+    device->updateFirmware(file);
+    QVERIFY(progress.wait(10000));
+    if (closeButton)
+        child<QAbstractButton>(&window, "toolButton_Close")->click();
+    else
+        QWindowSystemInterface::handleCloseEvent(window.windowHandle());
+    QCoreApplication::processEvents();
+    QVERIFY(window.isVisible());
+    QVERIFY(!child<QWidget>(&window, "toolButton_Close")->isEnabled());
+
+    // The update runs to its end, then the window goes.
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+    QCOMPARE(progress.last().at(0), progress.last().at(1));
+}
+
+void TestMainWindowFlows::languageSwitchReachesEveryTextAndIsRemembered()
+{
+    {
+        MainWindow window(WindowTestEnvironment::instance().server());
+        auto *languages = child<QComboBox>(&window, "comboBox_Languages");
+        languages->setCurrentIndex(4);
+
+        QCOMPARE(QApplication::font().family(), QStringLiteral("Arbutus Slab"));
+        QCOMPARE(languages->currentIndex(), 4);
+        QCOMPARE(languages->itemText(0), QStringLiteral("English"));
+        QCOMPARE(languages->itemText(4), QStringLiteral("Français"));
+        QCOMPARE(child<QLabel>(&window, "label_Info")->text(), QStringLiteral("connexion aux serveurs cloud"));
+        QCOMPARE(child<QPushButton>(&window, "pushButton_Title")->text(),
+            QStringLiteral("Tavrune M4 Firmware Tool v3.1.0"));
+        QVERIFY(child<QLabel>(&window, "label_CurrentVersion")->text().endsWith(QLatin1String(" | ")));
+        QVERIFY(!child<QLabel>(&window, "label_CurrentVersion")->text().startsWith(QLatin1String("Current")));
+        QCOMPARE(windowMessages(window)->findChild<QPushButton *>(QStringLiteral("pushButton_MsgOK"))->text(),
+            QCoreApplication::translate("MessageDialog", "OK"));
+        QCOMPARE(window.findChild<QDialog *>(QStringLiteral("SettingsDialog"))
+                     ->findChild<QPushButton *>(QStringLiteral("pushButton_DataBackup"))->text(),
+            QCoreApplication::translate("SettingsDialog", "Data Backup"));
+        QVERIFY(QCoreApplication::translate("SettingsDialog", "Data Backup") != QLatin1String("Data Backup"));
+    }
+    const QString ini = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/tavruneflashtool.ini");
+    QCOMPARE(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("CurrentLanguage")).toInt(), 4);
+
+    MainWindow next(WindowTestEnvironment::instance().server());
+    QCOMPARE(child<QComboBox>(&next, "comboBox_Languages")->currentIndex(), 4);
+    QCOMPARE(child<QLabel>(&next, "label_Info")->text(), QStringLiteral("connexion aux serveurs cloud"));
+    child<QComboBox>(&next, "comboBox_Languages")->setCurrentIndex(0);
+    QCOMPARE(QApplication::font().family(), QStringLiteral("Microsoft Sans Serif"));
+}
+
+void TestMainWindowFlows::unknownStoredLanguageShowsEnglishWithoutSelection()
+{
+    const QString ini = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/tavruneflashtool.ini");
+    QSettings(ini, QSettings::IniFormat).setValue(QStringLiteral("CurrentLanguage"), 7);
+
+    MainWindow window(WindowTestEnvironment::instance().server());
+    QCOMPARE(child<QComboBox>(&window, "comboBox_Languages")->currentIndex(), -1);
+    QCOMPARE(child<QLabel>(&window, "label_Info")->text(), QStringLiteral("connecting to cloud servers"));
+    QCOMPARE(QApplication::font().family(), QStringLiteral("Microsoft Sans Serif"));
+    QSettings(ini, QSettings::IniFormat).setValue(QStringLiteral("CurrentLanguage"), 0);
+}
+
+void TestMainWindowFlows::compareVersionPacksThreeParts_data()
+{
+    QTest::addColumn<QString>("v1");
+    QTest::addColumn<QString>("v2");
+    QTest::addColumn<bool>("older");
+    QTest::addRow("letters dropped") << "V1.2.3" << "1.2.10" << true;
+    QTest::addRow("newer") << "2.0.0" << "1.9.9" << false;
+    QTest::addRow("equal") << "1.2.3" << "1.2.3" << false;
+    QTest::addRow("two parts") << "1.2" << "1.2.3" << false;
+    QTest::addRow("overlapping field") << "1.0.256" << "1.1.0" << false;
+    QTest::addRow("bracketed build") << "1.0.0 (beta)" << "1.0.1" << true;
+}
+
+void TestMainWindowFlows::compareVersionPacksThreeParts()
+{
+    QFETCH(QString, v1);
+    QFETCH(QString, v2);
+    QFETCH(bool, older);
+
+    MainWindow window(WindowTestEnvironment::instance().server());
+    bool result = !older;
+    QVERIFY(QMetaObject::invokeMethod(&window, "compareVersion", Q_RETURN_ARG(bool, result), Q_ARG(QString, v1),
+        Q_ARG(QString, v2)));
+    QCOMPARE(result, older);
+}
+
+QTEST_MAIN(TestMainWindowFlows)
+#include "tst_mainwindowflows.moc"
