@@ -1,0 +1,90 @@
+#include "firmwarefile.h"
+
+#include "crypto/qaesencryption.h"
+#include "flashimage.h"
+
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QByteArray firmwareKey = QByteArrayLiteral("Lm7#pR2!wQz9&Kx4");
+const QByteArray firmwareMarker = QByteArrayLiteral("Tavrune_M4");
+constexpr int markerSize = 10;
+constexpr int versionSize = 3;
+constexpr int headerSize = markerSize + versionSize;
+constexpr int digestSize = 16;
+
+} // namespace
+
+FirmwareFile FirmwareFile::read(const QString &path)
+{
+    FirmwareFile file;
+    QFile input(path);
+    if (input.open(QIODevice::ReadOnly))
+        file.m_data = input.read(MaxFileSize + 1);
+    else
+        file.m_fault = Fault_Unreadable;
+    if (file.m_data.size() > MaxFileSize) {
+        qWarning() << "getFirmwareData is too large!" << path << QFileInfo(path).absoluteFilePath();
+        file.m_data.clear();
+        file.m_fault = Fault_TooLarge;
+    } else if (file.m_data.isEmpty()) {
+        qWarning() << "getFirmwareData is Empty!" << path << QFileInfo(path).absoluteFilePath();
+        if (file.m_fault == Fault_None)
+            file.m_fault = Fault_Empty;
+    }
+    return file;
+}
+
+FirmwareFile FirmwareFile::unpack(const QByteArray &fileData)
+{
+    FirmwareFile file;
+    file.m_data = fileData;
+    QAESEncryption aes(QAESEncryption::AES128, QAESEncryption::ECB, QAESEncryption::PKCS7Padding);
+    const QByteArray plain = QAESEncryption::removePadding(
+        aes.decode(QByteArray::fromBase64(fileData), firmwareKey), QAESEncryption::PKCS7Padding);
+    const int length = plain.size();
+    const QByteArray digest =
+        QCryptographicHash::hash(plain.left(qMax(0, length - digestSize)), QCryptographicHash::Md5);
+
+    if (length < digestSize || plain.right(digestSize) != digest) {
+        qWarning() << "file md5 error";
+        file.m_fault = Fault_Digest;
+        return file;
+    }
+    // A crafted text can carry a good digest and still be too short for marker and version.
+    if (length < headerSize + digestSize || !plain.startsWith(firmwareMarker)) {
+        qWarning() << "file type error" << plain.left(markerSize);
+        file.m_fault = Fault_Type;
+        return file;
+    }
+    file.m_versionBytes = plain.mid(markerSize, versionSize);
+    const qint8 major = qint8(plain.at(markerSize));
+    if (major < 2) {
+        qWarning() << "invalid file" << major;
+        file.m_fault = Fault_Version;
+        return file;
+    }
+    // An empty image would erase the firmware and write nothing back; a longer one does not fit a region.
+    const int imageSize = length - headerSize - digestSize;
+    if (imageSize == 0 || imageSize > FlashRegion::Capacity) {
+        qWarning() << "invalid file" << imageSize;
+        file.m_fault = Fault_ImageSize;
+        return file;
+    }
+    file.m_image = plain.mid(headerSize, imageSize);
+    return file;
+}
+
+QString FirmwareFile::versionText() const
+{
+    if (m_versionBytes.size() != versionSize)
+        return QString();
+    return QStringLiteral("%1.%2.%3")
+        .arg(quint8(m_versionBytes.at(0)))
+        .arg(quint8(m_versionBytes.at(1)))
+        .arg(quint8(m_versionBytes.at(2)));
+}
