@@ -1,20 +1,43 @@
 #include "app/applicationfonts.h"
 #include "app/applicationidentity.h"
+#include "app/singleapplication.h"
 #include "ui/mainwindow.h"
 
-#include <QApplication>
+#include <QDebug>
 
 int main(int argc, char *argv[])
 {
     // The resource bundle is registered by its static initialiser before main() runs.
-    QApplication app(argc, argv);
+    // The guard derives its key before the identity strings are set, from the executable's name and path and
+    // the user: copies of the tool in different folders, and different users, each run their own.
+    SingleApplication app(argc, argv, true, SingleApplication::PerUser, 1000);
     ApplicationIdentity::apply();
 
     const QStringList fonts = ApplicationFonts::bundledPaths();
     ApplicationFonts::registerAll(fonts);
 
     // Declared last, so that it is destroyed first: before the font list and the application object.
+    // Built in a later start as well, so that the hand-over below speaks in that start's language.
     MainWindow window;
+
+    if (app.isSecondaryInstance()) {
+        const QString text = QObject::tr("Tavrune Firmware Tool is already running!");
+        // Whether the running instance got it or not, this start has nothing more to do.
+        app.sendMessageToPrimary(text.toUtf8(), 100);
+        QCoreApplication::quit();
+        return 0;
+    }
+
+    QObject::connect(&app, &SingleApplication::instanceStarted, &window, [&window] {
+        window.raise();
+        window.activateWindow();
+    }, Qt::DirectConnection);
+    QObject::connect(&app, &SingleApplication::receivedMessage, &window, [&window](quint32, const QByteArray &message) {
+        const int end = message.indexOf('\0');
+        const QString text = QString::fromUtf8(end < 0 ? message : message.left(end));
+        qInfo().noquote() << "Message from another start:" << text;
+        window.showInstanceMessage(QObject::tr("Message"), text);
+    }, Qt::DirectConnection);
 
     window.show();
     return app.exec();

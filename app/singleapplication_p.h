@@ -1,0 +1,123 @@
+#pragma once
+
+#include "app/singleapplication.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+#include <cstddef>
+#include <memory>
+
+class QIODevice;
+class QLocalServer;
+class QLocalSocket;
+class QLockFile;
+class QSharedMemory;
+
+// The record that every instance with the same key shares, 152 bytes in the machine's byte order. Only
+// read or written while the block is locked; the checksum is written last, so a torn record shows.
+struct InstanceBlock
+{
+    quint8 primary;          // 1 while a primary runs
+    quint8 padding1[3];
+    quint32 secondary;       // secondaries started since the block was last initialised; never decremented
+    qint64 primaryPid;       // -1 without a primary
+    char primaryUser[128];   // UTF-8, NUL-terminated; empty without a primary
+    quint16 checksum;        // qChecksum over every byte before it
+    quint8 padding2[6];
+};
+static_assert(sizeof(InstanceBlock) == 152, "other builds of the tool share this record");
+static_assert(offsetof(InstanceBlock, secondary) == 4 && offsetof(InstanceBlock, primaryPid) == 8
+        && offsetof(InstanceBlock, primaryUser) == 16 && offsetof(InstanceBlock, checksum) == 144,
+    "other builds of the tool share this record");
+
+// The guard behind SingleApplication: the shared block, the primary's server and the socket that reaches it.
+class SingleApplicationPrivate : public QObject
+{
+    Q_OBJECT
+    Q_DECLARE_PUBLIC(SingleApplication)
+
+public:
+    // Why a later start connects to the primary; the first byte of meaning in its first message.
+    enum ConnectKind : qint8 {
+        RefusedStart = 1,
+        SecondaryStart = 2,
+        MessageOnly = 3,
+    };
+    Q_ENUM(ConnectKind)
+
+    enum ReaderStage {
+        AwaitHeader = 0,
+        AwaitBody = 1,
+        Connected = 2,
+    };
+    Q_ENUM(ReaderStage)
+
+    // What the primary knows about one accepted connection.
+    struct ConnectionInfo
+    {
+        qint64 msgLen = 0;          // length of the first message, from the header
+        quint32 instanceId = 0;     // the peer's instance number, once its first message checked out
+        ReaderStage stage = AwaitHeader;
+    };
+
+    // The longest first message the primary reads. A real one is 55 bytes; anything near this is not one of ours.
+    static constexpr qint64 MaxFirstMessageLength = 4096;
+    // How long an accepted connection may take to deliver its first message before it is dropped.
+    static constexpr int FirstMessageDeadline = 5000;
+
+    explicit SingleApplicationPrivate(SingleApplication *q);
+    ~SingleApplicationPrivate() override;
+
+    void deriveGuardKey();
+    // Takes the role; may end the process (see the SingleApplication constructor).
+    void decideRole(bool allowSecondary, int timeout);
+    bool connectToPrimary(int timeout, ConnectKind kind);
+    bool sendMessageToPrimary(const QByteArray &message, int timeout);
+
+    // Feeds what has arrived on an accepted connection that has not yet been let in: the header, then the
+    // first message, which is checked (the connection is closed if it fails) and announced, then whatever
+    // followed it in the same burst, published at once. Call again as more bytes arrive until info.stage
+    // is Connected.
+    void readInitMessage(QIODevice *connection, ConnectionInfo &info);
+
+    // The operating system's name for the user running this process.
+    static QString userName();
+    // Pauses 8 to 18 ms, so that instances started together do not retry in step.
+    static void randomPause();
+
+    SingleApplication *q_ptr;
+    QSharedMemory *memory = nullptr;
+    QLocalSocket *socket = nullptr;
+    QLocalServer *server = nullptr;
+    quint32 instanceNumber = 0;
+    QString guardKey;
+    SingleApplication::GuardOptions options;
+    QMap<QLocalSocket *, ConnectionInfo> connectionMap;
+    QStringList appData;
+    // Held while this process decides its role or gives it up, so that no two processes do so at once.
+    std::unique_ptr<QLockFile> roleLock;
+
+public slots:
+    void slotConnectionEstablished();
+    void slotDataAvailable(QLocalSocket *dataSocket, quint32 instanceId);
+    void slotClientConnectionClosed(QLocalSocket *closedSocket, quint32 instanceId);
+
+private:
+    InstanceBlock *block() const;
+    quint16 blockChecksum() const;
+    void initializeMemoryBlock();
+    void clearPrimary();
+    void takeOverFromVanishedPrimary();
+    void startPrimary();
+    void startSecondary(int timeout);
+    void lockRole();
+    void publish(QIODevice *connection, quint32 instanceId);
+    [[noreturn]] void abortSafely();
+    [[noreturn]] void endProcess(int exitCode);
+
+    // Whether pid names a running process of this executable: a record left by a killed primary must not
+    // keep every later start a secondary.
+    static bool primaryRuns(qint64 pid);
+};

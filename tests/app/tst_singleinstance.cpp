@@ -1,0 +1,267 @@
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSharedMemory>
+#include <QSystemSemaphore>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
+// One user starting the tool, or a small program on its guard (GUARD_PROBE), several times: separate
+// processes that meet in a private temporary folder, where the guard keeps its socket and key files, so
+// that parallel test runs never meet each other.
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void secondStartOfTheToolHandsOverItsMessageAndEnds();
+    void simultaneousStartsMakeExactlyOnePrimary();
+    void startAfterAKilledPrimaryIsPrimaryAndCountsOn();
+    void copyInAnotherFolderRunsItsOwnPrimary();
+    void firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce_data();
+    void firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce();
+    void foreignConnectionIsClosedWithoutASignal_data();
+    void foreignConnectionIsClosedWithoutASignal();
+
+private:
+    QProcess *start(const QString &program, const QStringList &arguments = {});
+    QString probeServer() const;
+    std::unique_ptr<QTemporaryDir> place;
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+namespace {
+
+// The next line a process writes, empty if none comes in time.
+QByteArray nextLine(QProcess *process)
+{
+    QDeadlineTimer deadline(20000);
+    while (!process->canReadLine() && process->waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    return process->readLine().trimmed();
+}
+
+QByteArray skipTo(QProcess *process, const QByteArray &prefix)
+{
+    QByteArray line;
+    do
+        line = nextLine(process);
+    while (!line.isEmpty() && !line.startsWith(prefix));
+    return line;
+}
+
+// The key the guard derives for a program when nothing has named the application yet: other builds of
+// the tool find each other by it.
+QString guardKeyOf(const QString &program)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const QFileInfo file(program);
+    hash.addData("SingleApplication");
+    hash.addData(file.fileName().toUtf8());
+    hash.addData(file.canonicalFilePath().toLower().toUtf8());
+    hash.addData(getpwuid(getuid())->pw_name);
+    return QString::fromLatin1(hash.result().toBase64().replace('/', '_'));
+}
+
+QByteArray framed(qint64 length, const QByteArray &body)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_5_6);
+    stream << length;
+    return bytes + body;
+}
+
+// Header and first message as a later start sends them.
+QByteArray firstMessage(const QString &key, qint8 kind, qint32 instance, int checksumError = 0)
+{
+    QByteArray body;
+    QDataStream stream(&body, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_5_6);
+    stream << key.toLatin1() << kind << instance;
+    stream << quint16(qChecksum(body.constData(), uint(body.size())) + checksumError);
+    return framed(body.size(), body);
+}
+
+} // namespace
+
+void TestSingleInstance::init()
+{
+    place = std::make_unique<QTemporaryDir>();
+    QVERIFY(place->isValid());
+}
+
+void TestSingleInstance::cleanup()
+{
+    for (const auto &process : processes) {
+        process->closeWriteChannel();
+        if (!process->waitForFinished(5000))
+            process->kill();
+        process->waitForFinished();
+    }
+    processes.clear();
+    // A killed primary leaves its block and semaphore with the system: release them, as the next start would.
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", place->path().toLocal8Bit());
+    for (const QString &program : {QStringLiteral(TAVRUNE_EXECUTABLE), QStringLiteral(GUARD_PROBE)}) {
+        QSharedMemory block(guardKeyOf(program));
+        if (block.attach())
+            block.detach();
+        QSystemSemaphore lock(guardKeyOf(program), 1, QSystemSemaphore::Create);
+    }
+    qputenv("TMPDIR", tmp);
+    place.reset();
+}
+
+QProcess *TestSingleInstance::start(const QString &program, const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const char *variable : {"TMPDIR", "XDG_RUNTIME_DIR", "HOME"})
+        env.insert(QLatin1String(variable), place->path());
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        env.insert(QLatin1String(variable), place->filePath(QLatin1String(variable)));
+    processes.push_back(std::make_unique<QProcess>());
+    QProcess *process = processes.back().get();
+    process->setProcessEnvironment(env);
+    // The tool speaks through its log; the probe prints its lines.
+    if (program == QLatin1String(TAVRUNE_EXECUTABLE))
+        process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(program, arguments);
+    return process;
+}
+
+QString TestSingleInstance::probeServer() const
+{
+    return place->filePath(guardKeyOf(QStringLiteral(GUARD_PROBE)));
+}
+
+void TestSingleInstance::secondStartOfTheToolHandsOverItsMessageAndEnds()
+{
+    QProcess *first = start(QStringLiteral(TAVRUNE_EXECUTABLE));
+    // The guard has decided before the fonts are registered.
+    QVERIFY(!skipTo(first, "App Font Families:").isEmpty());
+
+    QProcess *second = start(QStringLiteral(TAVRUNE_EXECUTABLE));
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(skipTo(first, "Message from another start:"),
+        QByteArray("Message from another start: Tavrune Firmware Tool is already running!"));
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestSingleInstance::simultaneousStartsMakeExactlyOnePrimary()
+{
+    for (int round = 0; round < 24; ++round) {
+        QProcess *a = start(QStringLiteral(GUARD_PROBE), {QStringLiteral("hello")});
+        QProcess *b = start(QStringLiteral(GUARD_PROBE), {QStringLiteral("hello")});
+        const QByteArray roleA = nextLine(a);
+        const QByteArray roleB = nextLine(b);
+        QByteArrayList roles {roleA, roleB};
+        std::sort(roles.begin(), roles.end());
+        QCOMPARE(roles, QByteArrayList({"primary self-refused", "secondary sent"}));
+        QCOMPARE(nextLine(roleA.startsWith("primary") ? a : b), QByteArray("message 1 hello"));
+        cleanup();
+        init();
+    }
+}
+
+void TestSingleInstance::startAfterAKilledPrimaryIsPrimaryAndCountsOn()
+{
+    QProcess *first = start(QStringLiteral(GUARD_PROBE));
+    QCOMPARE(nextLine(first), QByteArray("primary self-refused"));
+    QProcess *before = start(QStringLiteral(GUARD_PROBE), {QStringLiteral("before")});
+    QCOMPARE(nextLine(before), QByteArray("secondary sent"));
+    QCOMPARE(nextLine(first), QByteArray("message 1 before"));
+    // Ended before the primary dies: the last process to let go of the block discards it, count and all.
+    QVERIFY(before->waitForFinished());
+    first->kill();
+    QVERIFY(first->waitForFinished());
+
+    QProcess *next = start(QStringLiteral(GUARD_PROBE));
+    QCOMPARE(nextLine(next), QByteArray("primary self-refused"));
+    QCOMPARE(nextLine(start(QStringLiteral(GUARD_PROBE), {QStringLiteral("after")})), QByteArray("secondary sent"));
+    QCOMPARE(nextLine(next), QByteArray("message 2 after"));
+}
+
+void TestSingleInstance::copyInAnotherFolderRunsItsOwnPrimary()
+{
+    const QString copy = place->filePath(QStringLiteral("elsewhere/guardprobe"));
+    QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+    QVERIFY(QFile::copy(QStringLiteral(GUARD_PROBE), copy));
+    QCOMPARE(nextLine(start(QStringLiteral(GUARD_PROBE))), QByteArray("primary self-refused"));
+    QCOMPARE(nextLine(start(copy)), QByteArray("primary self-refused"));
+}
+
+void TestSingleInstance::firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce_data()
+{
+    QTest::addColumn<qint8>("kind");
+    QTest::addColumn<QByteArrayList>("heard");
+    QTest::addRow("refused start") << qint8(1) << QByteArrayList {"started", "message 7 hello"};
+    QTest::addRow("secondary start, unannounced") << qint8(2) << QByteArrayList {"message 7 hello"};
+    QTest::addRow("message only") << qint8(3) << QByteArrayList {"message 7 hello"};
+}
+
+void TestSingleInstance::firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce()
+{
+    QFETCH(qint8, kind);
+    QFETCH(QByteArrayList, heard);
+    QProcess *primary = start(QStringLiteral(GUARD_PROBE));
+    QCOMPARE(nextLine(primary), QByteArray("primary self-refused"));
+
+    // One burst, and the connection stays open: nothing later would prompt the primary to read again.
+    QLocalSocket peer;
+    peer.connectToServer(probeServer());
+    QVERIFY(peer.waitForConnected());
+    peer.write(firstMessage(guardKeyOf(QStringLiteral(GUARD_PROBE)), kind, 7) + "hello");
+    QVERIFY(peer.waitForBytesWritten());
+    for (const QByteArray &line : heard)
+        QCOMPARE(nextLine(primary), line);
+    QCOMPARE(peer.state(), QLocalSocket::ConnectedState);
+}
+
+void TestSingleInstance::foreignConnectionIsClosedWithoutASignal_data()
+{
+    const QString key = guardKeyOf(QStringLiteral(GUARD_PROBE));
+    const QByteArray intruder("intruder");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addRow("another key") << firstMessage(key.toLower(), 1, 7) + intruder;
+    QTest::addRow("wrong checksum") << firstMessage(key, 1, 7, 1) + intruder;
+    QTest::addRow("negative length") << framed(-55, firstMessage(key, 1, 7).mid(8) + intruder);
+    QTest::addRow("length over 4 KiB") << framed(4097, QByteArray(4097, 'x') + intruder);
+    QTest::addRow("huge length") << framed(Q_INT64_C(1) << 40, QByteArray(65536, 'x'));
+    QTest::addRow("garbage body") << framed(55, QByteArray(55, '\xff')) + intruder;
+    QTest::addRow("truncated header") << QByteArray(5, '\0');
+    QTest::addRow("nothing at all") << QByteArray();
+}
+
+void TestSingleInstance::foreignConnectionIsClosedWithoutASignal()
+{
+    QFETCH(QByteArray, bytes);
+    QProcess *primary = start(QStringLiteral(GUARD_PROBE));
+    QCOMPARE(nextLine(primary), QByteArray("primary self-refused"));
+
+    QLocalSocket peer;
+    peer.connectToServer(probeServer());
+    QVERIFY(peer.waitForConnected());
+    peer.write(bytes);
+    peer.flush();
+    QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QLocalSocket::UnconnectedState, 10000);
+
+    // The primary still listens, and a real start is the first thing it has to tell.
+    QCOMPARE(nextLine(start(QStringLiteral(GUARD_PROBE), {QStringLiteral("sentinel")})), QByteArray("secondary sent"));
+    QCOMPARE(nextLine(primary), QByteArray("message 1 sentinel"));
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
