@@ -70,9 +70,10 @@ public:
     explicit SingleApplicationPrivate(SingleApplication *q);
     ~SingleApplicationPrivate() override;
 
-    void deriveGuardKey();
+    void deriveGuardKey(); // from the application's identity as it stands now, the executable and the user
     // Takes the role; may end the process (see the SingleApplication constructor).
     void decideRole(bool allowSecondary, int timeout);
+    // Connects (if not yet connected) and introduces this instance; whether that was done within timeout ms.
     bool connectToPrimary(int timeout, ConnectKind kind);
     bool sendMessageToPrimary(const QByteArray &message, int timeout);
 
@@ -88,14 +89,14 @@ public:
     static void randomPause();
 
     SingleApplication *q_ptr;
-    QSharedMemory *memory = nullptr;
-    QLocalSocket *socket = nullptr;
-    QLocalServer *server = nullptr;
-    quint32 instanceNumber = 0;
-    QString guardKey;
+    QSharedMemory *memory = nullptr;    // the InstanceBlock, with the semaphore that locks it
+    QLocalSocket *socket = nullptr;     // this secondary's line to the primary, made on first use
+    QLocalServer *server = nullptr;     // only in the primary: where later starts reach it
+    quint32 instanceNumber = 0;         // 0 in the primary, the secondary count after this start otherwise
+    QString guardKey;                   // names the block, the server and the role lock
     SingleApplication::GuardOptions options;
-    QMap<QLocalSocket *, ConnectionInfo> connectionMap;
-    QStringList appData;
+    QMap<QLocalSocket *, ConnectionInfo> connectionMap; // every connection the primary has accepted
+    QStringList appData;                // extra identity strings that enter the key
     // Held while this process decides its role or gives it up, so that no two processes do so at once.
     std::unique_ptr<QLockFile> roleLock;
 
@@ -105,16 +106,17 @@ public slots:
     void slotClientConnectionClosed(QLocalSocket *closedSocket, quint32 instanceId);
 
 private:
+    // The block and its checksum over every byte before the checksum field; only while the block is locked.
     InstanceBlock *block() const;
     quint16 blockChecksum() const;
     void initializeMemoryBlock();
-    void clearPrimary();
+    void clearPrimary(); // marks the block as having no primary
     void takeOverFromVanishedPrimary();
     void startPrimary();
     void startSecondary(int timeout);
-    void lockRole();
-    void publish(QIODevice *connection, quint32 instanceId);
-    [[noreturn]] void abortSafely();
+    void lockRole(); // waits for the role lock, or goes on without it after a stuck holder
+    void publish(QIODevice *connection, quint32 instanceId); // receivedMessage with what has arrived, if anything
+    [[noreturn]] void abortSafely(); // logs the block's error and ends the process with 1
     [[noreturn]] void endProcess(int exitCode);
 
     // Whether pid names a running process of this executable: a record left by a killed primary must not

@@ -1,21 +1,16 @@
-#include <QCryptographicHash>
+#include "instanceguard.h"
+
 #include <QDataStream>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QSharedMemory>
-#include <QSystemSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 #include <vector>
 
-#include <pwd.h>
-#include <unistd.h>
-
-// One user starting the tool, or a small program on its guard (GUARD_PROBE), several times: separate
-// processes that meet in a private temporary folder, where the guard keeps its socket and key files, so
-// that parallel test runs never meet each other.
+// One user starting the tool, or a small program on its guard (GUARD_PROBE), several times, as separate
+// processes that meet in a private temporary folder.
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
@@ -33,7 +28,7 @@ private slots:
     void foreignConnectionIsClosedWithoutASignal();
 
 private:
-    QProcess *start(const QString &program, const QStringList &arguments = {});
+    QProcess *start(const QString &program, const QStringList &arguments = {}, const QString &dataHome = {});
     QString probeServer() const;
     std::unique_ptr<QTemporaryDir> place;
     std::vector<std::unique_ptr<QProcess>> processes;
@@ -57,19 +52,6 @@ QByteArray skipTo(QProcess *process, const QByteArray &prefix)
         line = nextLine(process);
     while (!line.isEmpty() && !line.startsWith(prefix));
     return line;
-}
-
-// The key the guard derives for a program when nothing has named the application yet: other builds of
-// the tool find each other by it.
-QString guardKeyOf(const QString &program)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    const QFileInfo file(program);
-    hash.addData("SingleApplication");
-    hash.addData(file.fileName().toUtf8());
-    hash.addData(file.canonicalFilePath().toLower().toUtf8());
-    hash.addData(getpwuid(getuid())->pw_name);
-    return QString::fromLatin1(hash.result().toBase64().replace('/', '_'));
 }
 
 QByteArray framed(qint64 length, const QByteArray &body)
@@ -109,20 +91,12 @@ void TestSingleInstance::cleanup()
         process->waitForFinished();
     }
     processes.clear();
-    // A killed primary leaves its block and semaphore with the system: release them, as the next start would.
-    const QByteArray tmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", place->path().toLocal8Bit());
-    for (const QString &program : {QStringLiteral(TAVRUNE_EXECUTABLE), QStringLiteral(GUARD_PROBE)}) {
-        QSharedMemory block(guardKeyOf(program));
-        if (block.attach())
-            block.detach();
-        QSystemSemaphore lock(guardKeyOf(program), 1, QSystemSemaphore::Create);
-    }
-    qputenv("TMPDIR", tmp);
+    for (const QString &program : {QStringLiteral(TAVRUNE_EXECUTABLE), QStringLiteral(GUARD_PROBE)})
+        InstanceGuard::release(program, place->path());
     place.reset();
 }
 
-QProcess *TestSingleInstance::start(const QString &program, const QStringList &arguments)
+QProcess *TestSingleInstance::start(const QString &program, const QStringList &arguments, const QString &dataHome)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -130,6 +104,8 @@ QProcess *TestSingleInstance::start(const QString &program, const QStringList &a
         env.insert(QLatin1String(variable), place->path());
     for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         env.insert(QLatin1String(variable), place->filePath(QLatin1String(variable)));
+    if (!dataHome.isEmpty())
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
     processes.push_back(std::make_unique<QProcess>());
     QProcess *process = processes.back().get();
     process->setProcessEnvironment(env);
@@ -142,7 +118,7 @@ QProcess *TestSingleInstance::start(const QString &program, const QStringList &a
 
 QString TestSingleInstance::probeServer() const
 {
-    return place->filePath(guardKeyOf(QStringLiteral(GUARD_PROBE)));
+    return place->filePath(InstanceGuard::keyOf(QStringLiteral(GUARD_PROBE)));
 }
 
 void TestSingleInstance::secondStartOfTheToolHandsOverItsMessageAndEnds()
@@ -151,12 +127,18 @@ void TestSingleInstance::secondStartOfTheToolHandsOverItsMessageAndEnds()
     // The guard has decided before the fonts are registered.
     QVERIFY(!skipTo(first, "App Font Families:").isEmpty());
 
-    QProcess *second = start(QStringLiteral(TAVRUNE_EXECUTABLE));
+    // The second start speaks French, whatever the first one does.
+    const QString secondHome = place->filePath(QStringLiteral("second"));
+    QDir().mkpath(secondHome + QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool"));
+    QFile settings(secondHome + QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/tavruneflashtool.ini"));
+    QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("[General]\nCurrentLanguage=4\n") > 0);
+    settings.close();
+    QProcess *second = start(QStringLiteral(TAVRUNE_EXECUTABLE), {}, secondHome);
     QVERIFY(second->waitForFinished(20000));
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
     QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(skipTo(first, "Message from another start:"),
-        QByteArray("Message from another start: Tavrune Firmware Tool is already running!"));
+    QCOMPARE(QString::fromUtf8(skipTo(first, "Message from another start:")),
+        QStringLiteral("Message from another start: Tavrune Firmware Tool est en cours d'ex\u00e9cution!"));
     QCOMPARE(first->state(), QProcess::Running);
 }
 
@@ -223,7 +205,7 @@ void TestSingleInstance::firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce()
     QLocalSocket peer;
     peer.connectToServer(probeServer());
     QVERIFY(peer.waitForConnected());
-    peer.write(firstMessage(guardKeyOf(QStringLiteral(GUARD_PROBE)), kind, 7) + "hello");
+    peer.write(firstMessage(InstanceGuard::keyOf(QStringLiteral(GUARD_PROBE)), kind, 7) + "hello");
     QVERIFY(peer.waitForBytesWritten());
     for (const QByteArray &line : heard)
         QCOMPARE(nextLine(primary), line);
@@ -232,7 +214,7 @@ void TestSingleInstance::firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce()
 
 void TestSingleInstance::foreignConnectionIsClosedWithoutASignal_data()
 {
-    const QString key = guardKeyOf(QStringLiteral(GUARD_PROBE));
+    const QString key = InstanceGuard::keyOf(QStringLiteral(GUARD_PROBE));
     const QByteArray intruder("intruder");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addRow("another key") << firstMessage(key.toLower(), 1, 7) + intruder;

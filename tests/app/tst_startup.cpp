@@ -1,4 +1,5 @@
 #include "bundledfontfamilies.h"
+#include "instanceguard.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -26,6 +27,9 @@ void TestStartup::executableRegistersAllSixFontsAndKeepsRunning()
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+    // Its own single-instance guard too: a tool started from this build by hand, or by another suite, would
+    // otherwise be the running instance this start hands over to.
+    env.insert(QStringLiteral("TMPDIR"), home.path());
 
     QProcess program;
     program.setProcessEnvironment(env);
@@ -49,6 +53,7 @@ void TestStartup::executableRegistersAllSixFontsAndKeepsRunning()
     log += program.readAllStandardError();
     program.kill();
     program.waitForFinished();
+    InstanceGuard::release(QStringLiteral(TAVRUNE_EXECUTABLE), home.path());
     QVERIFY2(!exitedEarly, log.constData());
 
     const QString text = QString::fromUtf8(log);
