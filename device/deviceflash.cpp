@@ -19,6 +19,7 @@ DeviceFlash::DeviceFlash(QObject *parent)
     qRegisterMetaType<DeviceFlash::Tavrune>("Tavrune");
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceFlash::DeviceError");
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceError");
+    qRegisterMetaType<DeviceFlash::AccessDenial>("DeviceFlash::AccessDenial");
     // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
     qRegisterMetaType<char *>("char*");
 
@@ -155,5 +156,7 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
         }
     }
     qInfo() << "DeviceFlash open ..." << Qt::hex << Qt::showbase << vendorId << productId << result;
+    if (!result)
+        diagnoseOpenFailure(vendorId, productId);
     return result;
 }

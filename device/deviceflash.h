@@ -57,6 +57,13 @@ public:
         Tavrune_B270 = 0xB270,
     };
 
+    // Why an adapter that is plugged in could not be opened.
+    enum AccessDenial {
+        AccessDenial_Permission, // this user may not open its node
+        AccessDenial_Busy, // another program holds its node
+    };
+    Q_ENUM(AccessDenial)
+
     static constexpr quint16 VendorId = 0x0E3A;
 
     // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
@@ -140,6 +147,8 @@ signals:
     void dataStoreProgressChanged(qint64 current, qint64 total);
     void settingProgressChanged(qint64 current, qint64 total);
     void settingChanged();
+    // The adapter is plugged in at node (its system device path) but could not be opened, for cause.
+    void accessDenied(const QString &node, DeviceFlash::AccessDenial cause);
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
@@ -161,6 +170,10 @@ private:
     void publishVersion(const QString &text);
     static bool isValidBlock(const QByteArray &block); // start marker 0x55, end marker 0xAA
     static QString versionText(const QByteArray &block, int offset);
+
+    // Finds out why an open of the pair failed although the adapter may be plugged in, logs the remedy and
+    // emits accessDenied; open's last step when it fails.
+    void diagnoseOpenFailure(quint16 vendorId, quint16 productId);
 
     // Asks the operating system for the adapter's arrival and removal notifications; the constructor's last
     // step.

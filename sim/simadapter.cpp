@@ -1,7 +1,9 @@
 #include "simadapter.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -51,6 +53,8 @@ struct State
     quint16 product = 0;
     quint64 plugging = 1;
     std::wstring serial;
+    std::string nodePath;
+    int refusal = 0; // the errno every open of the plugged adapter fails with; 0 while opens succeed
     std::map<int, SimAdapter::Fault> faults;
     std::function<void(int)> hook;
     SimAdapter::Timing timing = SimAdapter::Timing::ZeroLatency;
@@ -215,6 +219,64 @@ int hid_init(void)
     return 0;
 }
 
+namespace {
+
+// Copies a text into memory of its own, as hid_free_enumeration frees it.
+template<typename Char>
+Char *copyOf(const std::basic_string<Char> &text)
+{
+    auto *copy = static_cast<Char *>(std::calloc(text.size() + 1, sizeof(Char)));
+    std::copy(text.begin(), text.end(), copy);
+    return copy;
+}
+
+// Opens the node of the plugged adapter as open(2) would: failing with errno set, or a new handle.
+hid_device *openNode(State &s)
+{
+    if (s.refusal != 0) {
+        errno = s.refusal;
+        return nullptr;
+    }
+    s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {s.plugging, false, {}}));
+    return s.handles.back().get();
+}
+
+} // namespace
+
+hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short product_id)
+{
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    // 0 is a wildcard here, as in hidapi.
+    if (s.product == 0 || (vendor_id != 0 && vendor_id != SimAdapter::VendorId) ||
+        (product_id != 0 && product_id != s.product))
+        return nullptr;
+    auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+    info->path = copyOf(s.nodePath);
+    info->vendor_id = SimAdapter::VendorId;
+    info->product_id = s.product;
+    info->serial_number = copyOf(s.serial);
+    info->release_number = 0x0100;
+    info->manufacturer_string = copyOf(std::wstring(L"Tavrune"));
+    info->product_string = copyOf(std::wstring(L"Tavrune M4"));
+    info->interface_number = 0;
+    info->bus_type = HID_API_BUS_USB;
+    return info;
+}
+
+void hid_free_enumeration(hid_device_info *devices)
+{
+    while (devices) {
+        hid_device_info *next = devices->next;
+        std::free(devices->path);
+        std::free(devices->serial_number);
+        std::free(devices->manufacturer_string);
+        std::free(devices->product_string);
+        std::free(devices);
+        devices = next;
+    }
+}
+
 hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *serial_number)
 {
     State &s = state();
@@ -223,8 +285,18 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
     if (s.product == 0 || vendor_id != SimAdapter::VendorId || product_id != s.product ||
         (serial_number && s.serial != serial_number))
         return nullptr;
-    s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {s.plugging, false, {}}));
-    return s.handles.back().get();
+    return openNode(s);
+}
+
+hid_device *hid_open_path(const char *path)
+{
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    if (s.product == 0 || !path || s.nodePath != path) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    return openNode(s);
 }
 
 void hid_close(hid_device *dev)
@@ -332,6 +404,8 @@ void reset()
     unplug(s);
     factoryFlash(s);
     s.serial = L"TVR-M4-0001";
+    s.nodePath = "/dev/hidraw0";
+    s.refusal = 0;
     s.faults.clear();
     s.hook = nullptr;
     s.timing = Timing::ZeroLatency;
@@ -388,6 +462,18 @@ QByteArray flash(quint32 address, int length)
     if (length < 0 || !inFlash(address, quint32(length)))
         return QByteArray();
     return QByteArray(reinterpret_cast<const char *>(flashAt(state(), address)), length);
+}
+
+void setNodePath(const QByteArray &path)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().nodePath = path.toStdString();
+}
+
+void refuseOpen(int error)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    state().refusal = error;
 }
 
 void injectFault(int exchange, Fault fault)

@@ -6,8 +6,9 @@
 
 #include <functional>
 
-// A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_open,
-// hid_read_timeout, hid_write, hid_close), so that everything above hidapi runs unchanged. It answers
+// A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_enumerate,
+// hid_free_enumeration, hid_open, hid_open_path, hid_read_timeout, hid_write, hid_close), so that everything
+// above hidapi runs unchanged. It answers
 // the four commands from a flash of its own, can fail any exchange on purpose and records every report it
 // receives. Thread-safe; the control functions may be called while a device task is running.
 namespace SimAdapter {
@@ -49,6 +50,13 @@ void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch);
 void setMarkers(quint32 blockAddress, quint8 start, quint8 end);
 void setFlash(quint32 address, const QByteArray &bytes);
 QByteArray flash(quint32 address, int length);
+
+// The node the adapter enumerates at while plugged in ("/dev/hidraw0" after reset()).
+void setNodePath(const QByteArray &path);
+// Makes every open of the plugged adapter fail, as the system's open(2) of its node would, with errno set
+// to error (EACCES: no access for this user; EBUSY: held by another program). 0 lets opens succeed again.
+// Enumeration still lists the adapter, as it does without access to the node.
+void refuseOpen(int error);
 
 void injectFault(int exchange, Fault fault);
 // Runs on the writing thread whenever a command report arrives, before the adapter answers it.

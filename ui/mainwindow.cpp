@@ -91,6 +91,8 @@ void MainWindow::makeConnections()
         Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::versionChanged, this, &MainWindow::onVersionChanged,
         Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::accessDenied, this, &MainWindow::showAccessNotice,
+        Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::dataBackupProgressChanged, this,
         [this](qint64 current, qint64 total) { m_settingsDialog->setProgress(current, total); },
         Qt::QueuedConnection);
@@ -121,6 +123,20 @@ void MainWindow::showInstanceMessage(const QString &title, const QString &text)
     raise();
     activateWindow();
     m_messageDialog->showMessage(title, text);
+}
+
+void MainWindow::showAccessNotice(const QString &node, int cause)
+{
+    // Every search and every arrival finds the same closed node again; the remedy is told once.
+    if (m_bAccessNoticeShown)
+        return;
+    m_bAccessNoticeShown = true;
+    const QString text = cause == DeviceFlash::AccessDenial_Busy
+        ? tr("The adapter is plugged in (%1), but another program is using it. Close that program, then "
+             "unplug and replug the adapter.")
+        : tr("The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware "
+             "Tool package or its udev rule, then unplug and replug the adapter.");
+    m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), text.arg(node));
 }
 
 void MainWindow::safeClose()

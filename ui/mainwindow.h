@@ -70,6 +70,8 @@ private:
     void showUpdateStarting(const QString &text);
     void setUpdateControlsEnabled(bool enabled);
     void offerToolUpdate(const QString &version);
+    // Tells the user, once a run, why the adapter at node cannot be opened (a DeviceFlash::AccessDenial).
+    void showAccessNotice(const QString &node, int cause);
 
     MessageDialog *m_messageDialog;
     SettingsDialog *m_settingsDialog;
@@ -80,4 +82,5 @@ private:
     QString m_strFirmwareFilePath; // the path last chosen in the file dialog
     int m_iTitleClickedCount; // clicks on the title so far; the fifth brings back a hidden update button
     bool m_bUpgradeable; // false once the adapter reported a boot loader too old for a safe update
+    bool m_bAccessNoticeShown = false; // showAccessNotice has spoken in this run
 };

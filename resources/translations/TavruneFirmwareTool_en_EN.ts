@@ -133,6 +133,14 @@ Required Boot Version &gt;= 2.0.0</translation>
         <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
         <translation>fail to connect to cloud servers</translation>
     </message>
+    <message>
+        <source>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</source>
+        <translation>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</translation>
+    </message>
+    <message>
+        <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
+        <translation>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -139,6 +139,14 @@ Version de démarrage requise &gt;= 2.0.0</translation>
         <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
         <translation>Échec de la connexion aux serveurs cloud</translation>
     </message>
+    <message>
+        <source>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</source>
+        <translation>L&apos;adaptateur est branché (%1), mais un autre programme l&apos;utilise. Fermez ce programme, puis débranchez et rebranchez l&apos;adaptateur.</translation>
+    </message>
+    <message>
+        <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
+        <translation>L&apos;adaptateur est branché (%1), mais cet utilisateur n&apos;a pas le droit de l&apos;ouvrir. Installez le paquet Tavrune M4 Firmware Tool ou sa règle udev, puis débranchez et rebranchez l&apos;adaptateur.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

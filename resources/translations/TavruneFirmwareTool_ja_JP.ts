@@ -133,6 +133,14 @@
         <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
         <translation>サーバーへの接続に失敗する</translation>
     </message>
+    <message>
+        <source>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</source>
+        <translation>アダプター（%1）は接続されていますが、別のプログラムが使用しています。そのプログラムを終了してから、アダプターを抜いて差し直してください。</translation>
+    </message>
+    <message>
+        <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
+        <translation>アダプター（%1）は接続されていますが、このユーザーには開く権限がありません。Tavrune M4 Firmware Tool のパッケージまたはその udev ルールをインストールしてから、アダプターを抜いて差し直してください。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

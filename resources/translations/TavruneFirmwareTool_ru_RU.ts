@@ -133,6 +133,14 @@
         <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
         <translation>не удается подключиться к серверам</translation>
     </message>
+    <message>
+        <source>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</source>
+        <translation>Адаптер подключён (%1), но его использует другая программа. Закройте эту программу, затем отключите и снова подключите адаптер.</translation>
+    </message>
+    <message>
+        <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
+        <translation>Адаптер подключён (%1), но у этого пользователя нет прав на его открытие. Установите пакет Tavrune M4 Firmware Tool или его правило udev, затем отключите и снова подключите адаптер.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -133,6 +133,14 @@
         <source>When you first install Tavrune Firmware Tool must connect network, and restart Tavrune Firmware Tool.</source>
         <translation>无法连接到服务器</translation>
     </message>
+    <message>
+        <source>The adapter is plugged in (%1), but another program is using it. Close that program, then unplug and replug the adapter.</source>
+        <translation>适配器已插入（%1），但另一个程序正在使用它。请关闭该程序，然后拔下并重新插入适配器。</translation>
+    </message>
+    <message>
+        <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
+        <translation>适配器已插入（%1），但当前用户无权打开它。请安装 Tavrune M4 Firmware Tool 软件包或其 udev 规则，然后拔下并重新插入适配器。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -350,7 +350,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
 {
     DeviceFlash device;
     for (const char *name :
-        {"Tavrune", "DeviceFlash::Tavrune", "DeviceError", "DeviceFlash::DeviceError", "char*"})
+        {"Tavrune", "DeviceFlash::Tavrune", "DeviceError", "DeviceFlash::DeviceError", "char*",
+            "DeviceFlash::AccessDenial"})
         QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
     QCOMPARE(QMetaType::type("Tavrune"), qMetaTypeId<DeviceFlash::Tavrune>());
 
@@ -369,7 +370,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
             QStringLiteral("dataBackupProgressChanged(qlonglong,qlonglong,char*)"),
             QStringLiteral("dataStoreProgressChanged(qlonglong,qlonglong)"),
             QStringLiteral("settingProgressChanged(qlonglong,qlonglong)"),
-            QStringLiteral("settingChanged()")}));
+            QStringLiteral("settingChanged()"),
+            QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)")}));
 
     const QMetaEnum errors = QMetaEnum::fromType<DeviceFlash::DeviceError>();
     QCOMPARE(errors.keyCount(), 8);

@@ -1,0 +1,46 @@
+#include "deviceflash.h"
+
+#include <QDebug>
+
+#include <cerrno>
+#include <cstring>
+
+#include <hidapi/hidapi.h>
+
+// On Linux a user gets at the adapter's hidraw node only through a udev rule; without it the open fails
+// while the adapter sits in the port, and the window would go on asking for it to be plugged in.
+// Enumeration needs no access to the node, so it tells whether the adapter is there, and opening the node
+// it names, the one hid_open tried, gives the reason in errno, as open(2) left it.
+void DeviceFlash::diagnoseOpenFailure(quint16 vendorId, quint16 productId)
+{
+    hid_device_info *devices = hid_enumerate(vendorId, productId);
+    if (!devices)
+        return; // not plugged in: nothing to explain
+    const QString node = QString::fromLocal8Bit(devices->path);
+    errno = 0;
+    hid_device *probe = hid_open_path(devices->path);
+    const int cause = errno;
+    hid_free_enumeration(devices);
+    if (probe) {
+        // Opened now: the failure was passing (the adapter was still settling, or just let go).
+        hid_close(probe);
+        return;
+    }
+
+    if (cause == EACCES || cause == EPERM) {
+        qWarning().noquote()
+            << "Adapter at" << node
+            << "cannot be opened: permission denied. Install the tavrune-firmware-tool package,"
+               " or its udev rule 70-tavrune-m4.rules into /etc/udev/rules.d, then unplug and"
+               " replug the adapter.";
+        emit accessDenied(node, AccessDenial_Permission);
+    } else if (cause == EBUSY) {
+        qWarning().noquote() << "Adapter at" << node
+                             << "cannot be opened: busy. Close the program that holds it, then unplug and"
+                                " replug the adapter.";
+        emit accessDenied(node, AccessDenial_Busy);
+    } else {
+        qWarning().noquote() << "Adapter at" << node
+                             << "cannot be opened:" << QString::fromLocal8Bit(std::strerror(cause));
+    }
+}
