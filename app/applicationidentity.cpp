@@ -1,6 +1,6 @@
 #include "applicationidentity.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace ApplicationIdentity {
 
@@ -10,6 +10,8 @@ void apply()
     QCoreApplication::setApplicationVersion(QStringLiteral("3.1.0"));
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrune"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tavrune.com"));
+    // The installed desktop entry's name, by which a Wayland desktop finds the window's icon and menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tavrune.FirmwareTool"));
 }
 
 } // namespace ApplicationIdentity

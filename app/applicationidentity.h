@@ -3,7 +3,7 @@
 // The names under which the program presents itself and keeps its per-user data.
 namespace ApplicationIdentity {
 
-// Sets application name, version, organisation name and domain, in that order.
+// Sets application name, version, organisation name and domain, in that order, then the desktop file name.
 void apply();
 
 } // namespace ApplicationIdentity
