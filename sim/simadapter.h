@@ -8,9 +8,9 @@
 
 // A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_enumerate,
 // hid_free_enumeration, hid_open, hid_open_path, hid_read_timeout, hid_write, hid_close), so that everything
-// above hidapi runs unchanged. It answers
-// the four commands from a flash of its own, can fail any exchange on purpose and records every report it
-// receives. Thread-safe; the control functions may be called while a device task is running.
+// above hidapi runs unchanged. It answers the four commands from a flash of its own, can fail any exchange
+// or every open on purpose and records every report it receives. Thread-safe; the control functions may be
+// called while a device task is running.
 namespace SimAdapter {
 
 // What goes wrong at an injected exchange (the n-th hid_write on an open handle, counted from 0).
