@@ -19,8 +19,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-const char usage[] = "usage: mkrfw --image FILE --version X.Y.Z [options] OUTPUT\n"
+const char usage[] = "usage: mkrfw (--image FILE | --pattern SIZE) --version X.Y.Z [options] OUTPUT\n"
                      "  --image FILE     the firmware image, written unchanged into the plain text\n"
+                     "  --pattern SIZE   a generated image of SIZE bytes instead, the same on every run\n"
                      "  --version X.Y.Z  major, minor and patch bytes, each 0 to 255\n"
                      "  --marker TEXT    type marker instead of Tavrune_M4 (any length)\n"
                      "  --key TEXT       AES key instead of the tool's own (16 bytes)\n"
@@ -50,6 +51,19 @@ Bytes readFile(const std::string &path)
     if (!in)
         fail("cannot read " + path);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Looks like code rather than a repeating fill, so that a compressing transport gains nothing from it, and
+// is the same on every machine, so that builds stay reproducible.
+Bytes pattern(size_t size)
+{
+    Bytes image(size);
+    unsigned long state = 0x2545F491UL;
+    for (unsigned char &byte : image) {
+        state = (state * 1103515245UL + 12345UL) & 0x7FFFFFFFUL;
+        byte = (unsigned char)(state >> 16);
+    }
+    return image;
 }
 
 Bytes md5(const Bytes &data)
@@ -101,6 +115,7 @@ int main(int argc, char **argv)
     long flipBit = -1;
     long padByte = -1;
     long wrap = 0;
+    long patternSize = -1;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -112,6 +127,8 @@ int main(int argc, char **argv)
             fail(arg + " needs a value\n" + usage);
         } else if (arg == "--image") {
             imagePath = argv[++i];
+        } else if (arg == "--pattern") {
+            patternSize = number(argv[++i], 1, 1L << 24, "pattern size");
         } else if (arg == "--version") {
             versionText = argv[++i];
         } else if (arg == "--marker") {
@@ -130,8 +147,8 @@ int main(int argc, char **argv)
             outputPath = arg;
         }
     }
-    if (imagePath.empty() || versionText.empty() || outputPath.empty())
-        fail(std::string("an image, a version and an output file are needed\n") + usage);
+    if (imagePath.empty() == (patternSize < 0) || versionText.empty() || outputPath.empty())
+        fail(std::string("one image (--image or --pattern), a version and an output file are needed\n") + usage);
     if (key.size() != 16)
         fail("the key must be 16 bytes");
 
@@ -141,7 +158,7 @@ int main(int argc, char **argv)
         minor > 255 || patch > 255)
         fail("bad version: " + versionText);
 
-    const Bytes image = readFile(imagePath);
+    const Bytes image = patternSize < 0 ? readFile(imagePath) : pattern(size_t(patternSize));
     Bytes plain(marker.begin(), marker.end());
     plain.push_back((unsigned char)major);
     plain.push_back((unsigned char)minor);
