@@ -3,7 +3,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-LoopbackHttpServer::LoopbackHttpServer(QObject *parent)
+LoopbackHttpServer::LoopbackHttpServer(QObject *parent, quint16 port)
     : QTcpServer(parent)
 {
     connect(this, &QTcpServer::newConnection, this, [this] {
@@ -12,7 +12,7 @@ LoopbackHttpServer::LoopbackHttpServer(QObject *parent)
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
-    listen(QHostAddress::LocalHost);
+    listen(QHostAddress::LocalHost, port);
 }
 
 QString LoopbackHttpServer::url(const QString &path) const
@@ -36,6 +36,16 @@ void LoopbackHttpServer::setBody(const QString &path, const QByteArray &body, in
     reply.status = status;
     reply.body = body;
     setReply(path, reply);
+}
+
+void LoopbackHttpServer::setOverride(const Reply &reply)
+{
+    m_override = reply;
+}
+
+void LoopbackHttpServer::clearOverride()
+{
+    m_override.reset();
 }
 
 quint16 LoopbackHttpServer::closedPort()
@@ -63,7 +73,7 @@ void LoopbackHttpServer::respond(QTcpSocket *socket, const QString &path)
     Reply reply;
     reply.status = 404;
     reply.body = "not found";
-    reply = m_replies.value(path, reply);
+    reply = m_override.value_or(m_replies.value(path, reply));
 
     const QByteArray reason = reply.status == 200 ? "OK" : "Error";
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reason + "\r\nConnection: close\r\n";

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QTcpServer>
 
+#include <optional>
+
 class QTcpSocket;
 
 // A small HTTP/1.1 server on 127.0.0.1 that answers each path with a prepared reply, delivered whole or
@@ -33,7 +35,8 @@ public:
         int pauseMs = 0; // a pause after the first half of a Normal or NoContentLength body
     };
 
-    explicit LoopbackHttpServer(QObject *parent = nullptr);
+    // Listens on port, or on a free port when it is 0; isListening() and errorString() tell how that went.
+    explicit LoopbackHttpServer(QObject *parent = nullptr, quint16 port = 0);
 
     // The address of path on this server, e.g. url("/fw/1.rfw").
     QString url(const QString &path) const;
@@ -42,6 +45,10 @@ public:
 
     void setReply(const QString &path, const Reply &reply);
     void setBody(const QString &path, const QByteArray &body, int status = 200);
+    // Answers every path with reply, whatever was prepared for it, until clearOverride(): a whole server
+    // that fails or stalls.
+    void setOverride(const Reply &reply);
+    void clearOverride();
 
     int requestCount() const { return m_requests.size(); }
     int requestCount(const QString &path) const { return m_requests.count(path); }
@@ -54,5 +61,6 @@ private:
     void respond(QTcpSocket *socket, const QString &path);
 
     QHash<QString, Reply> m_replies;
+    std::optional<Reply> m_override;
     QStringList m_requests; // the path of every request, in arrival order
 };

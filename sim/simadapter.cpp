@@ -43,7 +43,16 @@ constexpr quint32 DeviceConfig = 0x08004000;
 constexpr quint32 FirmwareInfo = 0x08004100;
 constexpr quint32 ExtraConfig = 0x08004200;
 constexpr quint32 FirmwareArea = 0x08005000;
-constexpr auto Frame = std::chrono::milliseconds(1);
+// The time one report takes each way: a USB frame, or the longer wait a busy hub imposes.
+std::chrono::milliseconds frameOf(SimAdapter::Timing timing)
+{
+    switch (timing) {
+    case SimAdapter::Timing::ZeroLatency: return std::chrono::milliseconds(0);
+    case SimAdapter::Timing::FullSpeed: return std::chrono::milliseconds(1);
+    case SimAdapter::Timing::Slow: return std::chrono::milliseconds(4);
+    }
+    return std::chrono::milliseconds(0);
+}
 
 struct State
 {
@@ -332,8 +341,9 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
     std::memcpy(command, data, length);
     s.transcript.append(QByteArray(reinterpret_cast<const char *>(command), ReportBytes + 1));
     Clock::time_point sent = Clock::now();
-    if (s.timing == SimAdapter::Timing::FullSpeed) {
-        sent = s.epoch + ((sent - s.epoch) / Frame + 1) * Frame;
+    const auto frame = frameOf(s.timing);
+    if (frame.count() > 0) {
+        sent = s.epoch + ((sent - s.epoch) / frame + 1) * frame;
         locker.unlock();
         std::this_thread::sleep_until(sent);
         locker.lock();
@@ -345,7 +355,7 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
         (fault == s.faults.end() || fault->second != SimAdapter::Fault::NoReply)) {
         if (fault != s.faults.end())
             applyFault(fault->second, reply);
-        reply.availableAt = s.timing == SimAdapter::Timing::FullSpeed ? sent + Frame : sent;
+        reply.availableAt = sent + frame;
         for (const auto &handle : s.handles)
             if (live(s, handle.get()))
                 handle->replies.push_back(reply);

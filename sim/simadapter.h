@@ -29,6 +29,7 @@ enum class Fault {
 enum class Timing {
     ZeroLatency, // replies are there at once
     FullSpeed, // one report each way per 1 ms USB frame: an exchange takes at least 2 ms
+    Slow, // one report each way per 4 ms, as behind a busy hub: an exchange takes at least 8 ms
 };
 
 constexpr quint16 VendorId = 0x0E3A;

@@ -2,8 +2,9 @@
 
 #include <QJsonDocument>
 
-SimCatalogue::SimCatalogue(QObject *parent)
+SimCatalogue::SimCatalogue(QObject *parent, quint16 port)
     : QObject(parent)
+    , m_server(nullptr, port)
 {
     publish();
 }

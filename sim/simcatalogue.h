@@ -15,7 +15,8 @@ class SimCatalogue : public QObject
 public:
     static constexpr const char *DocumentPath = "/download/tavrune-m4/tavrune-m4.json";
 
-    explicit SimCatalogue(QObject *parent = nullptr);
+    // Serves on port of 127.0.0.1, or on a free one when it is 0.
+    explicit SimCatalogue(QObject *parent = nullptr, quint16 port = 0);
 
     // The address to give SyncCloud or MainWindow; empty when the server could not listen.
     QUrl serverUrl() const;
