@@ -1,9 +1,12 @@
 #include "camera.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,16 +29,61 @@ static QPixmap withOpenDialogs(QWidget *window)
 
 void Camera::take(QWidget *widget, const QString &name)
 {
-    if (!widget->isVisible())
-        widget->show();
+    take(QList<QWidget *> {widget}, name);
+}
+
+void Camera::take(const QList<QWidget *> &widgets, const QString &name)
+{
+    for (QWidget *widget : widgets) {
+        if (!widget->isVisible())
+            widget->show();
+    }
     // Long enough for a pending layout, a style sheet polish and a few frames of the busy animation.
     QEventLoop settling;
     QTimer::singleShot(300, &settling, &QEventLoop::quit);
     settling.exec();
 
+    QList<QPixmap> shots;
+    QSize size;
+    const int gap = widgets.size() > 1 ? 16 : 0;
+    for (QWidget *widget : widgets) {
+        shots.append(withOpenDialogs(widget));
+        size = QSize(size.width() + shots.last().width() + (shots.size() > 1 ? gap : 0),
+            qMax(size.height(), shots.last().height()));
+    }
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    int x = 0;
+    for (const QPixmap &shot : shots) {
+        painter.drawPixmap(x, 0, shot);
+        x += shot.width() + gap;
+    }
+    painter.end();
+
     const QString path = m_folder.filePath(name + QStringLiteral(".png"));
-    const bool saved = withOpenDialogs(widget).save(path, "PNG");
+    const bool saved = picture.save(path, "PNG");
     QTextStream(saved ? stdout : stderr) << (saved ? "" : "could not write ") << path << Qt::endl;
     if (!saved)
         ++m_failures;
+}
+
+bool Camera::waitFor(const QString &name, const std::function<bool()> &condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            fail(QStringLiteral("the moment for %1 never came").arg(name));
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void Camera::fail(const QString &why)
+{
+    QTextStream(stderr) << why << Qt::endl;
+    ++m_failures;
 }

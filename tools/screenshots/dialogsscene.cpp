@@ -1,28 +1,34 @@
 #include "camera.h"
 #include "scenes.h"
+#include "sim/simadapter.h"
+#include "sim/simcatalogue.h"
 #include "ui/mainwindow.h"
 #include "ui/messagedialog.h"
 #include "ui/settingsdialog.h"
 
 #include <QStackedWidget>
+#include <QToolButton>
 
 namespace Scenes {
 
 // The dialogs over the connected page, styled by the main window as its children.
-void dialogs(Camera &camera)
+void dialogs(Camera &camera, SimCatalogue &catalogue)
 {
-    MainWindow window;
-    window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->setCurrentIndex(2);
+    SimAdapter::reset();
+    SimAdapter::plug(0xB275);
+    MainWindow window(catalogue.serverUrl());
+    window.show();
+    auto *pages = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    camera.waitFor(QStringLiteral("dialog scenes"), [pages] { return pages->currentIndex() == 2; });
 
     auto *messages = new MessageDialog(&window);
     messages->showMessage(QStringLiteral("Tavrune Firmware Tool"), QStringLiteral("successfully!"));
     camera.take(&window, QStringLiteral("dialog-message-one-line"));
-    // A notice that arrives while another is shown waits for the queue's tick; this one replaces it at once.
     messages->hide();
-    messages->showMessage(
-        QStringLiteral("Versions"), QStringLiteral("Hardware Version:1.0.2\nBoot Version:2.0.0"));
+    // The adapter's versions, as the settings button shows them.
+    window.findChild<QToolButton *>(QStringLiteral("toolButton_Settings"))->click();
     camera.take(&window, QStringLiteral("dialog-message-two-lines"));
-    messages->hide();
+    window.findChild<MessageDialog *>(QString(), Qt::FindDirectChildrenOnly)->hide();
 
     auto *settings = new SettingsDialog(&window);
     settings->show();

@@ -1,10 +1,14 @@
 // Renders pictures of the tool's windows into a folder, without a display:
 //     tavrune-screenshots [folder]
-// The folder defaults to screenshots/ at the top of the source tree; it is created if needed.
+// The folder defaults to screenshots/ at the top of the source tree; it is created if needed. The windows
+// run against the simulated adapter and the sample catalogue on 127.0.0.1, with a data folder of their own.
 #include "app/applicationfonts.h"
 #include "app/applicationidentity.h"
 #include "camera.h"
 #include "scenes.h"
+#include "sim/privatedatafolder.h"
+#include "sim/samplecatalogue.h"
+#include "sim/simcatalogue.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -23,9 +27,20 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << "cannot create " << folder << Qt::endl;
         return 1;
     }
+    const PrivateDataFolder dataFolder;
+    if (!dataFolder.isValid()) {
+        QTextStream(stderr) << dataFolder.errorString() << Qt::endl;
+        return 1;
+    }
+    SimCatalogue catalogue;
+    if (!catalogue.server()->isListening()) {
+        QTextStream(stderr) << "cannot serve the sample catalogue: " << catalogue.server()->errorString() << Qt::endl;
+        return 1;
+    }
+    SampleCatalogue::fill(catalogue);
 
     Camera camera {QDir(folder)};
-    for (auto scene : {Scenes::mainWindow, Scenes::dialogs})
-        scene(camera);
+    for (auto scene : {Scenes::mainWindow, Scenes::dialogs, Scenes::demo})
+        scene(camera, catalogue);
     return camera.failures() == 0 ? 0 : 1;
 }
