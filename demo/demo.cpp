@@ -15,12 +15,7 @@ Demo::Demo(quint16 port, QObject *parent)
     , m_port(port)
 { }
 
-Demo::~Demo()
-{
-    // The panel acts on the window's device link: it goes first.
-    m_panel.reset();
-    m_window.reset();
-}
+Demo::~Demo() = default;
 
 bool Demo::start()
 {

@@ -44,6 +44,8 @@ private:
     quint16 m_port;
     QString m_error;
     PrivateDataFolder m_dataFolder; // made first: nothing may look up the user's data folder before it
+    // In this order, so that the panel goes before the window whose device link it drives, and the window
+    // before the server it talks to.
     std::unique_ptr<SimCatalogue> m_catalogue;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<SandboxPanel> m_panel;

@@ -103,7 +103,7 @@ void SandboxPanel::setServerMode(ServerMode mode)
     LoopbackHttpServer *server = m_catalogue->server();
     if (mode == ServerMode::Offline) {
         server->close();
-        report(QStringLiteral("Server offline: connections to %1 are refused.").arg(server->baseUrl()));
+        report(QStringLiteral("Server offline: connections to port %1 are refused.").arg(m_port));
         return;
     }
     if (!server->isListening() && !server->listen(QHostAddress::LocalHost, m_port)) {
