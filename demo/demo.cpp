@@ -15,7 +15,12 @@ Demo::Demo(quint16 port, QObject *parent)
     , m_port(port)
 { }
 
-Demo::~Demo() = default;
+Demo::~Demo()
+{
+    // Going away is not the user closing the window: the panel may be gone already.
+    if (m_window)
+        m_window->removeEventFilter(this);
+}
 
 bool Demo::start()
 {

@@ -53,8 +53,8 @@ Bytes readFile(const std::string &path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Looks like code rather than a repeating fill, so that a compressing transport gains nothing from it, and
-// is the same on every machine, so that builds stay reproducible.
+// Differs from block to block (under ECB a repeating fill would give repeating cipher text, unlike any real
+// image) and is the same on every run, so that builds stay reproducible.
 Bytes pattern(size_t size)
 {
     Bytes image(size);
