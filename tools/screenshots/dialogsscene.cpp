@@ -1,5 +1,6 @@
 #include "camera.h"
 #include "scenes.h"
+#include "device/deviceflash.h"
 #include "sim/simadapter.h"
 #include "sim/simcatalogue.h"
 #include "ui/mainwindow.h"
@@ -15,7 +16,7 @@ namespace Scenes {
 void dialogs(Camera &camera, SimCatalogue &catalogue)
 {
     SimAdapter::reset();
-    SimAdapter::plug(0xB275);
+    SimAdapter::plug(DeviceFlash::Tavrune_B275);
     MainWindow window(catalogue.serverUrl());
     window.show();
     auto *pages = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
