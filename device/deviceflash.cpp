@@ -14,6 +14,7 @@ DeviceFlash::DeviceFlash(QObject *parent)
     , deviceConfig(BlockSize, '\0')
     , extraConfig(BlockSize, '\0')
     , firmwareInfo(BlockSize, '\0')
+    , lockPoll(new QTimer(this))
 {
     qRegisterMetaType<DeviceFlash::Tavrune>("DeviceFlash::Tavrune");
     qRegisterMetaType<DeviceFlash::Tavrune>("Tavrune");
@@ -22,6 +23,9 @@ DeviceFlash::DeviceFlash(QObject *parent)
     qRegisterMetaType<DeviceFlash::AccessDenial>("DeviceFlash::AccessDenial");
     // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
     qRegisterMetaType<char *>("char*");
+
+    lockPoll->setInterval(LockPollMs);
+    connect(lockPoll, &QTimer::timeout, this, &DeviceFlash::pollAdapterLock, Qt::DirectConnection);
 
     registerDeviceNotifications();
 }
@@ -107,6 +111,12 @@ QString DeviceFlash::bootVersion() const
     return versionText(deviceConfig, 4);
 }
 
+DeviceFlash::BlockState DeviceFlash::blockState(quint32 address) const
+{
+    QMutexLocker locker(&stateLock);
+    return blockStates.value(address, BlockState_NotRead);
+}
+
 QString DeviceFlash::versionText(const QByteArray &block, int offset)
 {
     return QStringLiteral("%1.%2.%3")
@@ -155,6 +165,7 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
             retryWaits.remove(&loop);
         }
     }
+    result = claimAdapter(result);
     qInfo() << "DeviceFlash open ..." << Qt::hex << Qt::showbase << vendorId << productId << result;
     if (!result)
         diagnoseOpenFailure(vendorId, productId);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "adapterlock.h"
 #include "flashimage.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QAtomicInteger>
 #include <QByteArray>
 #include <QFuture>
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -16,6 +18,7 @@
 
 class QEventLoop;
 class QHidDevice;
+class QTimer;
 
 // The Tavrune M4 adapter as the rest of the program knows it: finds and opens it, reads its versions and
 // flash blocks, talks its command protocol, and publishes everything as signals. Lives in the GUI thread;
@@ -50,6 +53,15 @@ public:
     };
     Q_ENUM(DeviceError)
 
+    // How the last read found one of the three flash blocks.
+    enum BlockState {
+        BlockState_NotRead,
+        BlockState_Unreadable,
+        BlockState_Invalid, // read, but its start or end marker is wrong
+        BlockState_Valid, // read with valid markers; the extra block, whose content is not examined, once read
+    };
+    Q_ENUM(BlockState)
+
     // The adapter's USB product IDs. Under Tavrune_B274 it is only probed, never reported connected.
     enum Tavrune {
         Tavrune_B274 = 0xB274,
@@ -71,6 +83,7 @@ public:
     static constexpr int ChunkSize = 56;
     static constexpr int ReadTimeoutMs = 3000;
     static constexpr int OpenRetryMs = 1000;
+    static constexpr int LockPollMs = 1000; // how often a refused front end looks whether the lock is free
     static constexpr quint8 Command_Erase = 0x55;
     static constexpr quint8 Command_Read = 0x56;
     static constexpr quint8 Command_Write = 0x57;
@@ -96,6 +109,9 @@ public:
     bool isBusy() const;
     QString hardwareVersion() const;
     QString bootVersion() const;
+    // The block at Address_DeviceConfig, Address_FirmwareInfo or Address_ExtraConfig as the last
+    // configuration read (or, for the information block, an update's read-back) found it.
+    BlockState blockState(quint32 address) const;
     void setIsBusy(bool busy);
 
     // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile.
@@ -149,6 +165,9 @@ signals:
     void settingChanged();
     // The adapter is plugged in at node (its system device path) but could not be opened, for cause.
     void accessDenied(const QString &node, DeviceFlash::AccessDenial cause);
+    // Another of the user's programs has the adapter open (holder names it, empty when unknown): it is
+    // treated as absent until that program lets go of it, and then searched for again. Once per refusal.
+    void adapterInUse(const QString &holder);
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
@@ -174,6 +193,13 @@ private:
     // Finds out why an open of the pair failed although the adapter may be plugged in, logs the remedy and
     // emits accessDenied; open's last step when it fails.
     void diagnoseOpenFailure(quint16 vendorId, quint16 productId);
+    // Keeps the user's adapter lock exactly while hid is open. Called by open with whether it opened the
+    // adapter: a handle that another program's lock forbids is closed again. Whether the adapter is ours.
+    bool claimAdapter(bool opened);
+    // Lets the lock go when hid is not open.
+    void releaseAdapter();
+    // While another program holds the lock: once it is free, searches for the adapter again.
+    void pollAdapterLock();
 
     // Asks the operating system for the adapter's arrival and removal notifications; the constructor's last
     // step.
@@ -224,6 +250,12 @@ private:
     // under the same lock, so that no open starts waiting after that.
     QMutex retryLock;
     QSet<QEventLoop *> retryWaits;
+    QHash<quint32, BlockState> blockStates; // guarded by stateLock
+    // The user's adapter lock, with the refusal and the poll for its release; claimLock guards all three.
+    QMutex claimLock;
+    AdapterLock adapterLock;
+    bool adapterRefused = false; // refused since the lock was last seen free
+    QTimer *lockPoll; // GUI thread: runs pollAdapterLock while refused
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)

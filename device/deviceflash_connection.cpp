@@ -16,11 +16,14 @@ bool DeviceFlash::readBlock(quint32 address, QByteArray &block)
     // Read into a buffer of its own: a block that fails half way must not leave half a new block behind
     // for the versions that other threads read.
     QByteArray buffer(BlockSize, '\0');
-    if (!readFlash(Command_Read, address, BlockSize, buffer.data(), 0))
-        return false;
+    const bool read = readFlash(Command_Read, address, BlockSize, buffer.data(), 0);
     QMutexLocker locker(&stateLock);
-    block = buffer;
-    return true;
+    blockStates[address] = !read ? BlockState_Unreadable
+        : address == Address_ExtraConfig || isValidBlock(buffer) ? BlockState_Valid
+                                                                  : BlockState_Invalid;
+    if (read)
+        block = buffer;
+    return read;
 }
 
 void DeviceFlash::publishVersion(const QString &text)
@@ -43,6 +46,7 @@ void DeviceFlash::readDeviceConfig()
     {
         QMutexLocker locker(&stateLock);
         config = deviceConfig;
+        blockStates.clear();
     }
     qInfo() << "readDeviceConfig...." << quint8(config.at(4)) << quint8(config.at(5)) << quint8(config.at(6));
     qInfo() << "DeviceFlash::readDeviceConfig" << int(Command_Read);

@@ -69,6 +69,7 @@ void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
         m_bConnected = false;
         device = Tavrune(0);
     }
+    releaseAdapter();
     setIsBusy(false);
     {
         // A task that found the adapter still there may be announcing it right now: its "connected" must

@@ -371,7 +371,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
             QStringLiteral("dataStoreProgressChanged(qlonglong,qlonglong)"),
             QStringLiteral("settingProgressChanged(qlonglong,qlonglong)"),
             QStringLiteral("settingChanged()"),
-            QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)")}));
+            QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)"),
+            QStringLiteral("adapterInUse(QString)")}));
 
     const QMetaEnum errors = QMetaEnum::fromType<DeviceFlash::DeviceError>();
     QCOMPARE(errors.keyCount(), 8);
