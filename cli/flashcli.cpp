@@ -1,0 +1,405 @@
+#include "flashcli.h"
+
+#include "cloud/synccloud.h"
+#include "device/firmwarefile.h"
+#include "device/flashimage.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct ExitCodeText
+{
+    FlashCli::ExitCode code;
+    const char *text;
+};
+
+const ExitCodeText exitCodeTexts[] = {
+    {FlashCli::Exit_Success, "success"},
+    {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
+    {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
+                           "version, or a confirmation that needs --yes"},
+    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure)"},
+    {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
+    {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
+    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way: the firmware is incomplete"},
+    {FlashCli::Exit_Network, "network or catalogue error"},
+    {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
+};
+
+QString helpEpilogue()
+{
+    QString text = QStringLiteral(
+        "\nCommands:\n"
+        "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
+        "  check FILE       whether a firmware file would be accepted; no adapter needed\n"
+        "  versions         the firmware versions of the catalogue, with their change logs\n"
+        "  update FILE      check FILE, write it to the adapter and read the new version back\n"
+        "  update --version V\n"
+        "                   the same with catalogue version V, downloaded into the tool's cache\n"
+        "\nExit codes:\n");
+    for (const ExitCodeText &entry : exitCodeTexts)
+        text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
+    return text;
+}
+
+// Which checks a firmware file failed, for --json and for the message.
+struct RefusalText
+{
+    FirmwareFile::Fault fault;
+    const char *key;
+    const char *text; // %1: the file, %2: its version
+};
+
+const RefusalText refusalTexts[] = {
+    {FirmwareFile::Fault_Empty, "empty", "%1 is empty"},
+    {FirmwareFile::Fault_Digest, "digest",
+        "%1 is damaged or not a Tavrune M4 firmware file: its MD5 digest does not match"},
+    {FirmwareFile::Fault_Type, "type", "%1 is not Tavrune M4 firmware: its type marker is wrong"},
+    {FirmwareFile::Fault_Version, "version", "%1 carries firmware %2, and versions below 2 are refused"},
+    {FirmwareFile::Fault_ImageSize, "imageSize",
+        "%1 carries a firmware image that is empty or larger than the adapter's firmware area"},
+};
+
+// The library's diagnostics are for developers: the command line shows them only with --verbose.
+QtMessageHandler diagnosticsHandler = nullptr;
+
+void dropDiagnostics(QtMsgType, const QMessageLogContext &, const QString &)
+{
+}
+
+} // namespace
+
+FlashCli::FlashCli(const QUrl &catalogueServer, QObject *parent)
+    : QObject(parent)
+    , m_catalogueServer(catalogueServer)
+    , m_out(stdout)
+    , m_err(stderr)
+{
+    // Quiet from the start: the device link logs as soon as it exists.
+    diagnosticsHandler = qInstallMessageHandler(dropDiagnostics);
+    m_device = new DeviceFlash(this);
+    connect(m_device, &DeviceFlash::deviceConnectStatusChanged, this,
+        [this](bool connected, DeviceFlash::Tavrune product) {
+            m_adapter.connected = connected;
+            if (connected)
+                m_adapter.product = product;
+        },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::isBusyChanged, this,
+        [this](bool busy) {
+            if (!busy)
+                ++m_adapter.tasksEnded;
+        },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::error, this, [this](int error) { m_adapter.errors.append(error); },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::upgradeable, this,
+        [this](bool state) { m_adapter.oldBootLoader = !state; }, Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::adapterInUse, this,
+        [this](const QString &holder) {
+            m_adapter.inUse = true;
+            m_adapter.holder = holder;
+        },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::dataStoreProgressChanged, this,
+        [this](qint64, qint64 total) {
+            m_adapter.updateStarted = true;
+            m_adapter.total = total;
+        },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::write2FlashProgressChanged, this, &FlashCli::showProgress,
+        Qt::QueuedConnection);
+}
+
+// The adapter is let go of before the program ends: DeviceFlash waits for a task still running.
+FlashCli::~FlashCli() = default;
+
+int FlashCli::run(const QStringList &arguments)
+{
+    const int code = parseAndRun(arguments);
+    if (m_json) {
+        m_result.insert(QStringLiteral("exitCode"), code);
+        m_out << QJsonDocument(m_result).toJson(QJsonDocument::Compact) << '\n';
+        m_out.flush();
+    }
+    return code;
+}
+
+int FlashCli::parseAndRun(const QStringList &arguments)
+{
+    // "--wait" takes an optional number of seconds, which the parser cannot express: take it out first.
+    QStringList args;
+    QString badWait;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--wait") || arg.startsWith(QLatin1String("--wait="))) {
+            m_wait = true;
+            QString seconds = arg.mid(7);
+            if (arg.size() == 6 && i + 1 < arguments.size() && !arguments.at(i + 1).isEmpty() &&
+                std::all_of(arguments.at(i + 1).begin(), arguments.at(i + 1).end(),
+                    [](QChar c) { return c.isDigit(); }))
+                seconds = arguments.at(++i);
+            bool ok = true;
+            if (arg.size() > 6 || !seconds.isEmpty())
+                m_waitSeconds = seconds.toInt(&ok);
+            if (!ok || m_waitSeconds < 0)
+                badWait = arg;
+            args << QStringLiteral("--wait");
+        } else {
+            args << arg;
+        }
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads, checks and updates the firmware of the Tavrune M4 adapter (version %1).")
+            .arg(QCoreApplication::applicationVersion()));
+    parser.addPositionalArgument(QStringLiteral("command"),
+        QStringLiteral("info, check FILE, versions, update FILE or update --version V"));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A firmware file (.rfw or .bin)."),
+        QStringLiteral("[FILE]"));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+        QStringLiteral("Answer with one JSON object on standard output."));
+    const QCommandLineOption yesOption({QStringLiteral("y"), QStringLiteral("yes")},
+        QStringLiteral("Update an adapter whose boot loader is below 2 without asking."));
+    const QCommandLineOption waitOption(QStringLiteral("wait"),
+        QStringLiteral("Wait for the adapter to be plugged in: as long as it takes, or at most the "
+                       "number of seconds that follows (--wait 30)."));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+        QStringLiteral("With update: the catalogue version to write."), QStringLiteral("V"));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+        QStringLiteral("Write the program's diagnostics to standard error."));
+    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, verboseOption});
+
+    const bool parsed = parser.parse(args);
+    m_json = parsed ? parser.isSet(jsonOption) : args.contains(QStringLiteral("--json"));
+    if (!parsed)
+        return fail(Exit_Usage, parser.errorText());
+    if (!badWait.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("%1: the seconds to wait must be a whole number").arg(badWait));
+    if (parser.isSet(helpOption)) {
+        m_out << parser.helpText() << helpEpilogue();
+        m_out.flush();
+        return Exit_Success;
+    }
+    m_yes = parser.isSet(yesOption);
+    if (parser.isSet(verboseOption))
+        qInstallMessageHandler(diagnosticsHandler);
+
+    const QStringList positional = parser.positionalArguments();
+    const QString command = positional.value(0);
+    const QString file = positional.value(1);
+    const QString version = parser.value(versionOption);
+    m_result.insert(QStringLiteral("command"), command);
+    const bool takesFile = command == QLatin1String("check") ||
+        (command == QLatin1String("update") && !parser.isSet(versionOption));
+    const bool usesAdapter = command == QLatin1String("info") || command == QLatin1String("update");
+
+    if (command.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
+    if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
+                          QStringLiteral("update")})
+             .contains(command))
+        return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
+    if (takesFile && file.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("%1 needs a firmware file").arg(command));
+    if (positional.size() > (takesFile ? 2 : 1))
+        return fail(Exit_Usage, QStringLiteral("unexpected argument: %1").arg(positional.last()));
+    if (parser.isSet(versionOption) && command != QLatin1String("update"))
+        return fail(Exit_Usage, QStringLiteral("--version goes with update only"));
+    if (parser.isSet(versionOption) && version.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("--version needs a catalogue version"));
+    if ((m_wait || m_yes) && !usesAdapter)
+        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info and update only"));
+
+    if (command == QLatin1String("info"))
+        return info();
+    if (command == QLatin1String("check"))
+        return check(file);
+    if (command == QLatin1String("versions"))
+        return versions();
+    return update(file, version);
+}
+
+int FlashCli::info()
+{
+    const int found = findAdapter();
+    if (found != Exit_Success)
+        return found;
+
+    auto state = [this](quint32 address) {
+        switch (m_device->blockState(address)) {
+        case DeviceFlash::BlockState_Valid:
+            return QStringLiteral("valid");
+        case DeviceFlash::BlockState_Invalid:
+            return QStringLiteral("invalid");
+        case DeviceFlash::BlockState_Unreadable:
+            return QStringLiteral("unreadable");
+        case DeviceFlash::BlockState_NotRead:
+            break;
+        }
+        return QStringLiteral("not read");
+    };
+    const bool configValid = m_device->blockState(DeviceFlash::Address_DeviceConfig) ==
+        DeviceFlash::BlockState_Valid;
+    const QString product = QStringLiteral("0x%1").arg(
+        QString::number(int(m_adapter.product), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    const QString firmware = m_device->version();
+    const QString hardware = configValid ? m_device->hardwareVersion() : QString();
+    const QString boot = configValid ? m_device->bootVersion() : QString();
+    const QJsonObject blocks {
+        {QStringLiteral("deviceConfig"), state(DeviceFlash::Address_DeviceConfig)},
+        {QStringLiteral("firmwareInfo"), state(DeviceFlash::Address_FirmwareInfo)},
+        {QStringLiteral("extraConfig"), state(DeviceFlash::Address_ExtraConfig)},
+    };
+    auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+    m_result.insert(QStringLiteral("productId"), product);
+    m_result.insert(QStringLiteral("firmwareVersion"), orNull(firmware));
+    m_result.insert(QStringLiteral("hardwareVersion"), orNull(hardware));
+    m_result.insert(QStringLiteral("bootLoaderVersion"), orNull(boot));
+    m_result.insert(QStringLiteral("blocks"), blocks);
+
+    const QString unknown = QStringLiteral("unknown");
+    say(QStringLiteral("Product ID:               %1").arg(product));
+    say(QStringLiteral("Firmware version:         %1").arg(firmware.isEmpty() ? unknown : firmware));
+    say(QStringLiteral("Hardware version:         %1").arg(hardware.isEmpty() ? unknown : hardware));
+    say(QStringLiteral("Boot loader version:      %1").arg(boot.isEmpty() ? unknown : boot));
+    say(QStringLiteral("Device configuration:     %1").arg(blocks.value(QStringLiteral("deviceConfig")).toString()));
+    say(QStringLiteral("Firmware information:     %1").arg(blocks.value(QStringLiteral("firmwareInfo")).toString()));
+    say(QStringLiteral("Extra configuration:      %1").arg(blocks.value(QStringLiteral("extraConfig")).toString()));
+    return Exit_Success;
+}
+
+int FlashCli::check(const QString &path)
+{
+    FirmwareFile checked;
+    const int code = checkFile(path, checked);
+    if (code == Exit_Success)
+        say(QStringLiteral("%1: firmware %2, image of %3 bytes: accepted")
+                .arg(path, checked.versionText())
+                .arg(checked.image().size()));
+    return code;
+}
+
+int FlashCli::checkFile(const QString &path, FirmwareFile &checked)
+{
+    m_result.insert(QStringLiteral("file"), path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(Exit_Usage, QStringLiteral("%1: no such file").arg(path));
+    if (info.isDir())
+        return fail(Exit_Usage, QStringLiteral("%1 is a directory, not a firmware file").arg(path));
+    const FirmwareFile read = FirmwareFile::read(path);
+    if (read.fault() == FirmwareFile::Fault_Unreadable)
+        return fail(Exit_Usage, QStringLiteral("%1 cannot be read").arg(path));
+    if (read.fault() == FirmwareFile::Fault_TooLarge)
+        return fail(Exit_Usage, QStringLiteral("%1 is far too large to be a firmware file").arg(path));
+
+    checked = read.fault() == FirmwareFile::Fault_None ? FirmwareFile::unpack(read.data()) : read;
+    m_result.insert(QStringLiteral("accepted"), checked.fault() == FirmwareFile::Fault_None);
+    if (!checked.versionText().isEmpty())
+        m_result.insert(QStringLiteral("version"), checked.versionText());
+    if (checked.fault() == FirmwareFile::Fault_None) {
+        m_result.insert(QStringLiteral("imageSize"), checked.image().size());
+        return Exit_Success;
+    }
+    for (const RefusalText &refusal : refusalTexts) {
+        if (refusal.fault == checked.fault()) {
+            m_result.insert(QStringLiteral("reason"), QLatin1String(refusal.key));
+            return fail(Exit_FileRefused, QLatin1String(refusal.text).arg(path, checked.versionText()));
+        }
+    }
+    return fail(Exit_FileRefused, QStringLiteral("%1 was refused").arg(path));
+}
+
+int FlashCli::versions()
+{
+    const int loaded = loadCatalogue();
+    if (loaded != Exit_Success)
+        return loaded;
+    const QStringList versions = m_cloud->firmwareVersions();
+    QJsonArray list;
+    for (int i = 0; i < versions.size(); ++i) {
+        const QString changeLog = m_cloud->firmwareChangeLog(i);
+        list.append(QJsonObject {
+            {QStringLiteral("version"), versions.at(i)},
+            {QStringLiteral("changeLog"), changeLog},
+        });
+        say(versions.at(i));
+        // The catalogue separates a change log's lines with ";".
+        for (const QString &line : changeLog.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            say(QStringLiteral("    %1").arg(line.trimmed()));
+    }
+    if (versions.isEmpty())
+        note(QStringLiteral("The catalogue lists no firmware versions."));
+    m_result.insert(QStringLiteral("versions"), list);
+    return Exit_Success;
+}
+
+SyncCloud *FlashCli::cloud()
+{
+    if (m_cloud)
+        return m_cloud;
+    m_cloud = m_catalogueServer.isEmpty() ? new SyncCloud(this) : new SyncCloud(m_catalogueServer, this);
+    connect(m_cloud, &SyncCloud::syncError, this, [this](SyncCloud::SyncError error) { m_syncErrors << error; },
+        Qt::QueuedConnection);
+    connect(m_cloud, &SyncCloud::syncFinshed, this, [this] { m_syncFinished = true; }, Qt::QueuedConnection);
+    return m_cloud;
+}
+
+bool FlashCli::waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (timeoutMs >= 0 && clock.hasExpired(timeoutMs))
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void FlashCli::settle()
+{
+    waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; });
+    QCoreApplication::processEvents();
+}
+
+int FlashCli::fail(ExitCode code, const QString &message)
+{
+    m_result.insert(QStringLiteral("error"), message);
+    m_err << QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() << ": " << message << '\n';
+    m_err.flush();
+    return code;
+}
+
+void FlashCli::say(const QString &line)
+{
+    if (m_json)
+        return;
+    m_out << line << '\n';
+    m_out.flush();
+}
+
+void FlashCli::note(const QString &line)
+{
+    if (m_json)
+        return;
+    m_err << line << '\n';
+    m_err.flush();
+}

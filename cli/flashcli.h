@@ -1,0 +1,108 @@
+#pragma once
+
+#include "device/deviceflash.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QStringList>
+#include <QTextStream>
+#include <QUrl>
+
+#include <functional>
+
+class FirmwareFile;
+class SyncCloud;
+
+// The command line's front end: runs one command (info, check, versions, update) on the same DeviceFlash
+// and SyncCloud as the window, without widgets, and ends with an exit code that names the outcome.
+class FlashCli : public QObject
+{
+    Q_OBJECT
+
+public:
+    // One per outcome class; the help text and the README list them.
+    enum ExitCode {
+        Exit_Success = 0,
+        Exit_Cancelled = 1,
+        Exit_Usage = 2,
+        Exit_NoAdapter = 3,
+        Exit_FileRefused = 4,
+        Exit_EraseFailed = 5,
+        Exit_WriteFailed = 6,
+        Exit_Network = 7,
+        Exit_InUse = 8,
+    };
+    Q_ENUM(ExitCode)
+
+    // Fetches the catalogue from the maker's download server, or from catalogueServer when it is set.
+    explicit FlashCli(const QUrl &catalogueServer = QUrl(), QObject *parent = nullptr);
+    ~FlashCli() override;
+
+    // Runs the command that arguments (the program's name first) ask for and returns its exit code.
+    int run(const QStringList &arguments);
+
+    // The adapter link, for a test world that plugs and pulls the simulated adapter.
+    DeviceFlash *device() const { return m_device; }
+
+private:
+    // What the adapter link has reported so far.
+    struct AdapterReport
+    {
+        bool connected = false;
+        DeviceFlash::Tavrune product {};
+        int tasksEnded = 0; // times the link went from busy to idle
+        QList<int> errors;
+        bool oldBootLoader = false; // the adapter's boot loader is below version 2
+        bool inUse = false;
+        QString holder; // who has the adapter when inUse
+        bool updateStarted = false; // the file passed its checks and erasing begins
+        qint64 written = 0;
+        qint64 total = 0;
+    };
+
+    int parseAndRun(const QStringList &arguments);
+    int info();
+    int check(const QString &path);
+    int versions();
+    int update(const QString &path, const QString &version);
+
+    // Reads and checks a firmware file; Exit_Success, or the failure already reported.
+    int checkFile(const QString &path, FirmwareFile &checked);
+    // Fetches the catalogue (or takes the cached one); Exit_Success, or the failure already reported.
+    int loadCatalogue();
+    // The cached file of a catalogue version, downloaded first when needed; empty on a reported failure.
+    QString firmwareOf(const QString &version, int &exitCode);
+    // Searches for the adapter, and waits for it when asked to; Exit_Success once it is connected.
+    int findAdapter();
+    // Asks whether to update an adapter whose boot loader is below 2; Exit_Success to go on.
+    int confirmOldBootLoader();
+    void showProgress(qint64 current, qint64 total);
+
+    SyncCloud *cloud();
+    // Runs the event loop until done() holds; false when timeoutMs (unless negative) passed first.
+    bool waitUntil(const std::function<bool()> &done, int timeoutMs = -1);
+    // Until every device task has ended and its signals have arrived.
+    void settle();
+
+    int fail(ExitCode code, const QString &message);
+    void say(const QString &line); // a result line, not written with --json
+    void note(const QString &line); // a remark on stderr, not written with --json
+
+    QUrl m_catalogueServer;
+    DeviceFlash *m_device = nullptr;
+    SyncCloud *m_cloud = nullptr;
+    AdapterReport m_adapter;
+    QList<int> m_syncErrors; // the catalogue's SyncError reports, in order
+    bool m_syncFinished = false;
+
+    // From the command line.
+    bool m_json = false;
+    bool m_yes = false;
+    bool m_wait = false;
+    int m_waitSeconds = -1; // -1: wait as long as it takes
+    QJsonObject m_result; // the --json answer
+    int m_progressShown = -1; // the last progress step written: a percentage on a terminal, else tens
+
+    QTextStream m_out;
+    QTextStream m_err;
+};

@@ -1,0 +1,208 @@
+#include "flashcli.h"
+
+#include "cloud/synccloud.h"
+#include "device/firmwarefile.h"
+
+#include <QCoreApplication>
+#include <QJsonObject>
+
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool isTerminal(FILE *stream)
+{
+    return isatty(fileno(stream)) != 0;
+}
+
+} // namespace
+
+int FlashCli::update(const QString &path, const QString &version)
+{
+    int code = Exit_Success;
+    const QString file = version.isEmpty() ? path : firmwareOf(version, code);
+    if (code != Exit_Success)
+        return code;
+    FirmwareFile checked;
+    code = checkFile(file, checked);
+    if (code != Exit_Success)
+        return code;
+    code = findAdapter();
+    if (code != Exit_Success)
+        return code;
+    if (m_adapter.errors.contains(DeviceFlash::DeviceError_HardwareFailure))
+        return fail(Exit_NoAdapter,
+            QStringLiteral("the adapter reports a hardware failure (its configuration block is invalid): "
+                           "it cannot be updated"));
+    code = confirmOldBootLoader();
+    if (code != Exit_Success)
+        return code;
+
+    const QString previous = m_device->version();
+    m_adapter.errors.clear();
+    say(QStringLiteral("Writing firmware %1 to the adapter (firmware %2 now)...")
+            .arg(checked.versionText(), previous.isEmpty() ? QStringLiteral("unknown") : previous));
+    const int ended = m_adapter.tasksEnded;
+    m_device->updateFirmware(file);
+    waitUntil([&] { return m_adapter.tasksEnded > ended; });
+    settle();
+    if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
+        say(QString()); // ends the progress bar's line
+
+    m_result.insert(QStringLiteral("written"), m_adapter.written);
+    m_result.insert(QStringLiteral("total"), m_adapter.total);
+    if (m_adapter.errors.contains(DeviceFlash::DeviceError_EraseFlash))
+        return fail(Exit_EraseFailed,
+            QStringLiteral("erasing the adapter's flash failed: its firmware may be incomplete; "
+                           "plug it in again and repeat the update"));
+    if (!m_adapter.errors.isEmpty())
+        return fail(Exit_FileRefused, QStringLiteral("%1 was refused while the update read it").arg(file));
+    if (!m_adapter.updateStarted)
+        return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the update began"));
+    if (m_adapter.total == 0 || m_adapter.written < m_adapter.total)
+        return fail(Exit_WriteFailed,
+            QStringLiteral("the update stopped after %1 of %2 bytes: the adapter's firmware is incomplete; "
+                           "plug it in again and repeat the update")
+                .arg(m_adapter.written)
+                .arg(m_adapter.total));
+
+    // Every chunk was written and its echo verified; the version is what the adapter reads back.
+    if (m_device->blockState(DeviceFlash::Address_FirmwareInfo) != DeviceFlash::BlockState_Valid) {
+        note(QStringLiteral("The firmware was written and verified, but the adapter's new version could not "
+                            "be read back."));
+        say(QStringLiteral("Update successful."));
+        return Exit_Success;
+    }
+    const QString now = m_device->version();
+    m_result.insert(QStringLiteral("firmwareVersion"), now);
+    say(QStringLiteral("Update successful: the adapter now runs firmware %1.").arg(now));
+    return Exit_Success;
+}
+
+int FlashCli::loadCatalogue()
+{
+    SyncCloud *catalogue = cloud();
+    catalogue->getInformation();
+    waitUntil([this] { return m_syncFinished; });
+    const bool fetched = catalogue->isSynced() && !m_syncErrors.contains(SyncCloud::SyncError_InformationError);
+    m_result.insert(QStringLiteral("source"), fetched ? QStringLiteral("server") : QStringLiteral("cache"));
+    if (fetched)
+        return Exit_Success;
+    if (catalogue->firmwareVersions().isEmpty() && !catalogue->isSynced())
+        return fail(Exit_Network,
+            QStringLiteral("the firmware catalogue could not be fetched, and there is no cached copy yet"));
+    if (catalogue->firmwareVersions().isEmpty())
+        return fail(Exit_Network, QStringLiteral("the server's firmware catalogue is damaged"));
+    note(catalogue->isSynced()
+            ? QStringLiteral("The server's firmware catalogue is damaged: these versions are from the cache.")
+            : QStringLiteral("The catalogue server could not be reached: these versions are from the cache."));
+    return Exit_Success;
+}
+
+QString FlashCli::firmwareOf(const QString &version, int &exitCode)
+{
+    m_result.insert(QStringLiteral("version"), version);
+    exitCode = loadCatalogue();
+    if (exitCode != Exit_Success)
+        return QString();
+    const int index = m_cloud->firmwareVersions().indexOf(version);
+    if (index < 0) {
+        exitCode = fail(Exit_Usage,
+            QStringLiteral("the catalogue has no firmware version %1 (it has: %2)")
+                .arg(version, m_cloud->firmwareVersions().join(QStringLiteral(", "))));
+        return QString();
+    }
+    m_syncErrors.clear();
+    // Announced before the download starts, so the user knows why there is a pause.
+    QMetaObject::Connection downloading = connect(m_cloud, &SyncCloud::syncError, this,
+        [this, version](SyncCloud::SyncError error) {
+            if (error == SyncCloud::SyncError_ChecksumError)
+                note(QStringLiteral("Downloading firmware %1 into the cache...").arg(version));
+        },
+        Qt::QueuedConnection);
+    const QString path = m_cloud->getFirmware(index);
+    QCoreApplication::processEvents();
+    disconnect(downloading);
+    m_result.insert(QStringLiteral("downloaded"), m_syncErrors.contains(SyncCloud::SyncError_ChecksumError));
+    if (path.isEmpty()) {
+        const QString reason = m_syncErrors.contains(SyncCloud::SyncError_NetworkError)
+            ? QStringLiteral("the network failed")
+            : m_syncErrors.contains(SyncCloud::SyncError_DownloadFail)
+            ? QStringLiteral("the server sent no data")
+            : QStringLiteral("the cache folder is not writable");
+        exitCode = fail(Exit_Network, QStringLiteral("firmware %1 could not be downloaded: %2").arg(version, reason));
+    }
+    return path;
+}
+
+int FlashCli::findAdapter()
+{
+    const int ended = m_adapter.tasksEnded;
+    m_device->connected();
+    waitUntil([&] { return m_adapter.tasksEnded > ended; });
+    settle();
+    if (!m_adapter.connected && !m_adapter.inUse && m_wait) {
+        note(QStringLiteral("Waiting for the adapter to be plugged in..."));
+        const int timeoutMs = m_waitSeconds < 0 ? -1 : m_waitSeconds * 1000;
+        waitUntil([this] { return m_adapter.connected || m_adapter.inUse; }, timeoutMs);
+        settle();
+    }
+    if (m_adapter.inUse)
+        return fail(Exit_InUse,
+            QStringLiteral("the adapter is in use by %1: close it there, then try again")
+                .arg(m_adapter.holder.isEmpty() ? QStringLiteral("another program") : m_adapter.holder));
+    if (!m_adapter.connected)
+        return fail(Exit_NoAdapter,
+            m_wait && m_waitSeconds >= 0
+                ? QStringLiteral("no Tavrune M4 adapter was plugged in within %1 seconds").arg(m_waitSeconds)
+                : QStringLiteral("no Tavrune M4 adapter found"));
+    return Exit_Success;
+}
+
+int FlashCli::confirmOldBootLoader()
+{
+    if (!m_adapter.oldBootLoader || m_yes)
+        return Exit_Success;
+    const QString risk = QStringLiteral("the adapter's boot loader %1 is older than 2.0.0: a failed update may "
+                                        "leave it unable to start")
+                             .arg(m_device->bootVersion());
+    if (!isTerminal(stdin))
+        return fail(Exit_Usage, QStringLiteral("%1; confirm with --yes").arg(risk));
+    m_err << risk.at(0).toUpper() << risk.mid(1) << ". Update anyway? [y/N] ";
+    m_err.flush();
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    if (answer == QLatin1String("y") || answer == QLatin1String("yes"))
+        return Exit_Success;
+    return fail(Exit_Cancelled, QStringLiteral("update cancelled"));
+}
+
+void FlashCli::showProgress(qint64 current, qint64 total)
+{
+    m_adapter.written = current;
+    m_adapter.total = total;
+    if (m_json || total <= 0)
+        return;
+    const int percent = int(current * 100 / total);
+    if (isTerminal(stdout)) {
+        if (percent == m_progressShown)
+            return;
+        constexpr int width = 40;
+        const int filled = percent * width / 100;
+        m_out << "\r[" << QString(filled, QLatin1Char('#')) << QString(width - filled, QLatin1Char('-')) << "] "
+              << QString::number(percent).rightJustified(3) << "%  " << current << '/' << total << " bytes";
+        m_out.flush();
+        m_progressShown = percent;
+    } else if (percent / 10 > m_progressShown) {
+        // One line for every tenth, so a log file shows the update moving without a line per chunk.
+        m_progressShown = percent / 10;
+        say(QStringLiteral("Written %1% (%2 of %3 bytes)").arg(percent).arg(current).arg(total));
+    }
+}

@@ -1,0 +1,93 @@
+// tavrune-flash against the simulated adapter, for the command-line tests: the same front end, with the
+// adapter's world described by the environment.
+//   TAVRUNE_SIM         ";"-separated settings: plug=PID (plugged at start), plugAfterMs=MS (plugged later,
+//                       with the arrival notification the udev monitor would give), pullAt=N (pulled when
+//                       command N arrives, with the removal notification), boot=X.Y.Z, firmware=X.Y.Z,
+//                       fullSpeed (real USB timing)
+//   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
+//   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
+//                       firmware area and the command codes it received (JSON, bytes in Base64)
+#include "app/applicationidentity.h"
+#include "cli/flashcli.h"
+#include "sim/simadapter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+namespace {
+
+void setVersion(const QString &text, void (*set)(quint8, quint8, quint8))
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() == 3)
+        set(quint8(parts.at(0).toUInt()), quint8(parts.at(1).toUInt()), quint8(parts.at(2).toUInt()));
+}
+
+void writeState(const QString &path)
+{
+    QByteArray codes;
+    for (const QByteArray &report : SimAdapter::transcript())
+        codes.append(report.at(2));
+    const QJsonObject state {
+        {QStringLiteral("firmwareInfo"),
+            QString::fromLatin1(SimAdapter::flash(0x08004100, 256).toBase64())},
+        {QStringLiteral("firmware"),
+            QString::fromLatin1(SimAdapter::flash(0x08005000, 131072).toBase64())},
+        {QStringLiteral("commands"), QString::fromLatin1(codes.toHex())},
+    };
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QJsonDocument(state).toJson());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    ApplicationIdentity::apply();
+
+    QHash<QString, QString> scenario;
+    for (const QString &item : qEnvironmentVariable("TAVRUNE_SIM").split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        scenario.insert(item.section(QLatin1Char('='), 0, 0), item.section(QLatin1Char('='), 1));
+    const quint16 product = quint16(scenario.value(QStringLiteral("plug"), QStringLiteral("b275")).toUInt(nullptr, 16));
+
+    SimAdapter::reset();
+    setVersion(scenario.value(QStringLiteral("boot")), SimAdapter::setBootVersion);
+    setVersion(scenario.value(QStringLiteral("firmware")), SimAdapter::setFirmwareVersion);
+    if (scenario.contains(QStringLiteral("fullSpeed"))) {
+        SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
+        SimAdapter::setRealTimeouts(true);
+    }
+    if (scenario.contains(QStringLiteral("plug")))
+        SimAdapter::plug(product);
+
+    FlashCli cli(QUrl(qEnvironmentVariable("TAVRUNE_SIM_SERVER")));
+    DeviceFlash *device = cli.device();
+    if (scenario.contains(QStringLiteral("plugAfterMs"))) {
+        QTimer::singleShot(scenario.value(QStringLiteral("plugAfterMs")).toInt(), device, [device, product] {
+            SimAdapter::plug(product);
+            device->deviceArrived(SimAdapter::VendorId, product);
+        });
+    }
+    if (scenario.contains(QStringLiteral("pullAt"))) {
+        const int pullAt = scenario.value(QStringLiteral("pullAt")).toInt();
+        SimAdapter::injectFault(pullAt, SimAdapter::Fault::Pulled);
+        SimAdapter::setExchangeHook([device, product, pullAt](int exchange) {
+            if (exchange == pullAt)
+                QMetaObject::invokeMethod(device,
+                    [device, product] { device->deviceRemoved(SimAdapter::VendorId, product); },
+                    Qt::QueuedConnection);
+        });
+    }
+
+    const int code = cli.run(app.arguments());
+    const QString statePath = qEnvironmentVariable("TAVRUNE_SIM_STATE");
+    if (!statePath.isEmpty())
+        writeState(statePath);
+    return code;
+}

@@ -1,0 +1,340 @@
+// tavrune-flash as a user runs it: a real process (the test variant on the simulated adapter), its exit
+// code, its output, and what the adapter holds afterwards.
+#include "device/deviceflash.h"
+#include "sim/simadapter.h"
+#include "sim/simcatalogue.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+// On connecting, the adapter's three blocks take five reads each: the update's commands follow.
+constexpr int firstUpdateCommand = 15;
+constexpr char eraseCode = 0x55;
+constexpr char writeCode = 0x57;
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+    QJsonObject state; // the simulated adapter at the end
+    QByteArray commands; // the command codes it received
+};
+
+} // namespace
+
+class TestFlashCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void checkAcceptsOrNamesTheRefusal_data();
+    void checkAcceptsOrNamesTheRefusal();
+    void refusedUpdateNeverWritesToTheAdapter_data();
+    void refusedUpdateNeverWritesToTheAdapter();
+    void updateWritesTheFileAndReadsTheVersionBack();
+    void pullDuringUpdateFailsWithoutSuccess_data();
+    void pullDuringUpdateFailsWithoutSuccess();
+    void jsonAnswersOfInfoUpdateAndVersions();
+    void waitsForTheAdapterToBePlugged();
+    void windowAndCommandLineNeverShareTheAdapter();
+
+private:
+    QString makeFirmware(const QString &name, int imageSize, const QString &version,
+        const QStringList &options = {});
+    // Starts tavrune-flash on the simulated adapter described by scenario.
+    void start(QProcess &process, const QStringList &arguments, const QString &scenario);
+    Run run(const QStringList &arguments, const QString &scenario = QStringLiteral("plug=b275"));
+
+    QTemporaryDir m_dir;
+    SimCatalogue m_catalogue;
+    QByteArray m_image; // the image inside m_good
+    QString m_good; // firmware 2.2.0, 1000-byte image
+};
+
+void TestFlashCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(!m_catalogue.serverUrl().isEmpty());
+    m_good = makeFirmware(QStringLiteral("good.rfw"), 1000, QStringLiteral("2.2.0"));
+    QFile image(m_dir.filePath(QStringLiteral("good.rfw.image")));
+    QVERIFY(image.open(QIODevice::ReadOnly));
+    m_image = image.readAll();
+
+    QFile good(m_good);
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    m_catalogue.setTool(QStringLiteral("3.1.0"));
+    m_catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("Faster polling;Fixes rumble"), good.readAll());
+}
+
+QString TestFlashCli::makeFirmware(const QString &name, int imageSize, const QString &version,
+    const QStringList &options)
+{
+    QByteArray image(imageSize, '\0');
+    QRandomGenerator random {quint32(imageSize)};
+    for (char &byte : image)
+        byte = char(random.bounded(256));
+    QFile imageFile(m_dir.filePath(name + QStringLiteral(".image")));
+    if (!imageFile.open(QIODevice::WriteOnly) || imageFile.write(image) != imageSize)
+        return QString();
+    imageFile.close();
+    const QString path = m_dir.filePath(name);
+    QProcess maker;
+    maker.start(QStringLiteral(MKRFW_PATH),
+        QStringList {QStringLiteral("--image"), imageFile.fileName(), QStringLiteral("--version"), version}
+            + options + QStringList {path});
+    return maker.waitForFinished(30000) && maker.exitCode() == 0 ? path : QString();
+}
+
+void TestFlashCli::start(QProcess &process, const QStringList &arguments, const QString &scenario)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TAVRUNE_SIM"), scenario);
+    environment.insert(QStringLiteral("TAVRUNE_SIM_SERVER"), m_catalogue.serverUrl().toString());
+    environment.insert(QStringLiteral("TAVRUNE_SIM_STATE"), m_dir.filePath(QStringLiteral("state.json")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+    process.setProcessEnvironment(environment);
+    QFile::remove(m_dir.filePath(QStringLiteral("state.json")));
+    process.start(QStringLiteral(SIMFLASH_PATH), arguments);
+}
+
+Run TestFlashCli::run(const QStringList &arguments, const QString &scenario)
+{
+    QProcess process;
+    start(process, arguments, scenario);
+    // The catalogue server answers from this process's event loop, so wait with it running.
+    Run result;
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    QFile state(m_dir.filePath(QStringLiteral("state.json")));
+    if (state.open(QIODevice::ReadOnly)) {
+        result.state = QJsonDocument::fromJson(state.readAll()).object();
+        result.commands = QByteArray::fromHex(result.state.value(QStringLiteral("commands")).toString().toLatin1());
+    }
+    return result;
+}
+
+void TestFlashCli::checkAcceptsOrNamesTheRefusal_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    const QString check = QStringLiteral("check");
+    QTest::addRow("good file") << QStringList {check, m_good} << 0
+                               << QStringLiteral("firmware 2.2.0, image of 1000 bytes: accepted");
+    QTest::addRow("flipped bit") << QStringList {check, makeFirmware(QStringLiteral("flipped.rfw"), 1000,
+                                        QStringLiteral("2.2.0"), {QStringLiteral("--flip-bit"), QStringLiteral("900")})}
+                                 << 4 << QStringLiteral("its MD5 digest does not match");
+    QTest::addRow("old version") << QStringList {check, makeFirmware(QStringLiteral("old.rfw"), 1000,
+                                        QStringLiteral("1.9.9"))}
+                                 << 4 << QStringLiteral("carries firmware 1.9.9, and versions below 2 are refused");
+    QTest::addRow("missing file") << QStringList {check, m_dir.filePath(QStringLiteral("none.rfw"))} << 2
+                                  << QStringLiteral("no such file");
+    QTest::addRow("directory") << QStringList {check, m_dir.path()} << 2 << QStringLiteral("is a directory");
+    QFile huge(m_dir.filePath(QStringLiteral("huge.rfw")));
+    huge.open(QIODevice::WriteOnly);
+    huge.resize(8 * 1024 * 1024 + 1);
+    QTest::addRow("huge file") << QStringList {check, huge.fileName()} << 2 << QStringLiteral("far too large");
+    QTest::addRow("no file") << QStringList {check} << 2 << QStringLiteral("check needs a firmware file");
+    QTest::addRow("unknown command") << QStringList {QStringLiteral("flash"), m_good} << 2
+                                     << QStringLiteral("unknown command: flash");
+    QTest::addRow("unknown option") << QStringList {check, QStringLiteral("--force"), m_good} << 2
+                                    << QStringLiteral("Unknown option 'force'");
+}
+
+void TestFlashCli::checkAcceptsOrNamesTheRefusal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const Run result = run(arguments);
+    QCOMPARE(result.code, code);
+    if (code == 0) {
+        QVERIFY2(result.out.contains(message), qPrintable(result.out));
+        QVERIFY(result.err.isEmpty());
+    } else {
+        // One line, naming the reason, and nothing claiming success.
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    }
+    QVERIFY(result.commands.isEmpty());
+}
+
+void TestFlashCli::refusedUpdateNeverWritesToTheAdapter_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    const QString update = QStringLiteral("update");
+    QTest::addRow("missing file") << QStringList {update, m_dir.filePath(QStringLiteral("none.rfw"))}
+                                  << QStringLiteral("plug=b275") << 2 << QStringLiteral("no such file");
+    QTest::addRow("unknown catalogue version")
+        << QStringList {update, QStringLiteral("--version"), QStringLiteral("9.9.9")} << QStringLiteral("plug=b275")
+        << 2 << QStringLiteral("the catalogue has no firmware version 9.9.9 (it has: 2.2.0)");
+    QTest::addRow("file and version") << QStringList {update, QStringLiteral("--version"), QStringLiteral("2.2.0"), m_good}
+                                      << QStringLiteral("plug=b275") << 2 << QStringLiteral("unexpected argument");
+    QTest::addRow("old boot loader, not confirmed")
+        << QStringList {update, m_good} << QStringLiteral("plug=b275;boot=1.9.0") << 2
+        << QStringLiteral("boot loader 1.9.0 is older than 2.0.0");
+    QTest::addRow("no adapter") << QStringList {update, m_good} << QString() << 3
+                                << QStringLiteral("no Tavrune M4 adapter found");
+}
+
+void TestFlashCli::refusedUpdateNeverWritesToTheAdapter()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, scenario);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const Run result = run(arguments, scenario);
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(!result.commands.contains(eraseCode));
+    QVERIFY(!result.commands.contains(writeCode));
+}
+
+void TestFlashCli::updateWritesTheFileAndReadsTheVersionBack()
+{
+    const Run result = run({QStringLiteral("update"), m_good}, QStringLiteral("plug=b275;firmware=2.1.0"));
+    QCOMPARE(result.code, 0);
+    QVERIFY2(result.out.contains(QStringLiteral("Writing firmware 2.2.0 to the adapter (firmware 2.1.0 now)")),
+        qPrintable(result.out));
+    // Not a terminal: a plain line for every tenth, ending at all of the image and the information block.
+    QVERIFY(result.out.contains(QStringLiteral("Written 100% (1256 of 1256 bytes)")));
+    QVERIFY(result.out.endsWith(QStringLiteral("Update successful: the adapter now runs firmware 2.2.0.\n")));
+
+    const QByteArray info = QByteArray::fromBase64(result.state.value(QStringLiteral("firmwareInfo")).toString().toLatin1());
+    const QByteArray firmware = QByteArray::fromBase64(result.state.value(QStringLiteral("firmware")).toString().toLatin1());
+    QCOMPARE(info.mid(5, 3), QByteArray("\x02\x02\x00", 3));
+    QCOMPARE(firmware.left(m_image.size()), m_image);
+}
+
+void TestFlashCli::pullDuringUpdateFailsWithoutSuccess_data()
+{
+    QTest::addColumn<int>("pulledAt");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    QTest::addRow("erasing") << firstUpdateCommand << 5 << QStringLiteral("erasing the adapter's flash failed");
+    QTest::addRow("writing") << firstUpdateCommand + 2 + 5 << 6
+                             << QStringLiteral("the update stopped after 280 of 1256 bytes");
+}
+
+void TestFlashCli::pullDuringUpdateFailsWithoutSuccess()
+{
+    QFETCH(int, pulledAt);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const Run result = run({QStringLiteral("update"), m_good}, QStringLiteral("plug=b275;pullAt=%1").arg(pulledAt));
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(!result.out.contains(QStringLiteral("successful")));
+}
+
+void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
+{
+    const auto answer = [](const Run &result) { return QJsonDocument::fromJson(result.out.toUtf8()).object(); };
+
+    const QJsonObject info = answer(run({QStringLiteral("info"), QStringLiteral("--json")},
+        QStringLiteral("plug=b270;firmware=2.1.3;boot=2.0.1")));
+    QCOMPARE(info.value(QStringLiteral("exitCode")).toInt(-1), 0);
+    QCOMPARE(info.value(QStringLiteral("productId")).toString(), QStringLiteral("0xB270"));
+    QCOMPARE(info.value(QStringLiteral("firmwareVersion")).toString(), QStringLiteral("2.1.3"));
+    QCOMPARE(info.value(QStringLiteral("hardwareVersion")).toString(), QStringLiteral("1.0.0"));
+    QCOMPARE(info.value(QStringLiteral("bootLoaderVersion")).toString(), QStringLiteral("2.0.1"));
+    QCOMPARE(info.value(QStringLiteral("blocks")).toObject(),
+        QJsonObject({{QStringLiteral("deviceConfig"), QStringLiteral("valid")},
+            {QStringLiteral("firmwareInfo"), QStringLiteral("valid")},
+            {QStringLiteral("extraConfig"), QStringLiteral("valid")}}));
+
+    // From the catalogue, downloaded into the window's cache, which a second run then uses.
+    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+    QFile::remove(cached);
+    const QStringList fromCatalogue {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
+        QStringLiteral("--json")};
+    const QJsonObject update = answer(run(fromCatalogue));
+    QCOMPARE(update.value(QStringLiteral("exitCode")).toInt(-1), 0);
+    QCOMPARE(update.value(QStringLiteral("firmwareVersion")).toString(), QStringLiteral("2.2.0"));
+    QCOMPARE(update.value(QStringLiteral("downloaded")).toBool(), true);
+    QVERIFY(QFileInfo(cached).size() > 0);
+    QCOMPARE(answer(run(fromCatalogue)).value(QStringLiteral("downloaded")).toBool(), false);
+
+    const QJsonObject versions = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
+    QCOMPARE(versions.value(QStringLiteral("source")).toString(), QStringLiteral("server"));
+    QCOMPARE(versions.value(QStringLiteral("versions")).toArray(),
+        QJsonArray({QJsonObject {{QStringLiteral("version"), QStringLiteral("2.2.0")},
+            {QStringLiteral("changeLog"), QStringLiteral("Faster polling;Fixes rumble")}}}));
+}
+
+void TestFlashCli::waitsForTheAdapterToBePlugged()
+{
+    // Plugged once the first search (three product IDs, a second each) has found nothing.
+    const Run plugged = run({QStringLiteral("info"), QStringLiteral("--wait"), QStringLiteral("30")},
+        QStringLiteral("plugAfterMs=4500;firmware=2.3.0"));
+    QCOMPARE(plugged.code, 0);
+    QVERIFY2(plugged.out.contains(QStringLiteral("Firmware version:         2.3.0")), qPrintable(plugged.out));
+
+    const Run never = run({QStringLiteral("info"), QStringLiteral("--wait=1")}, QString());
+    QCOMPARE(never.code, 3);
+    QVERIFY(never.err.contains(QStringLiteral("no Tavrune M4 adapter was plugged in within 1 seconds")));
+}
+
+void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
+{
+    SimAdapter::reset();
+    SimAdapter::plug(0xB275);
+    {
+        // This process has the adapter open, as the window would: the command line comes second.
+        DeviceFlash window;
+        QSignalSpy connected(&window, &DeviceFlash::deviceConnectStatusChanged);
+        window.connected();
+        QVERIFY(connected.wait(20000));
+        const Run second = run({QStringLiteral("info")});
+        QCOMPARE(second.code, 8);
+        QVERIFY2(second.err.contains(QStringLiteral("the adapter is in use by cli_flash (PID %1)")
+                                         .arg(QCoreApplication::applicationPid())),
+            qPrintable(second.err));
+        QVERIFY(second.commands.isEmpty());
+    }
+
+    // The command line writes a large image; the window comes second, is told once, and finds the adapter
+    // once the command line has let go of it.
+    const QString large = makeFirmware(QStringLiteral("large.rfw"), 120000, QStringLiteral("2.4.0"));
+    QProcess flashing;
+    start(flashing, {QStringLiteral("update"), large}, QStringLiteral("plug=b275;fullSpeed"));
+    QVERIFY(QTest::qWaitFor([&] { return flashing.readAllStandardOutput().contains("Writing firmware"); }, 20000));
+    DeviceFlash window;
+    QSignalSpy inUse(&window, &DeviceFlash::adapterInUse);
+    QSignalSpy connected(&window, &DeviceFlash::deviceConnectStatusChanged);
+    window.connected();
+    QVERIFY(inUse.wait(20000));
+    QCOMPARE(inUse.at(0).at(0).toString(), QStringLiteral("tavrune-flash-sim (PID %1)").arg(flashing.processId()));
+    QVERIFY(connected.isEmpty());
+    QVERIFY(QTest::qWaitFor([&] { return flashing.state() == QProcess::NotRunning; }, 60000));
+    QCOMPARE(flashing.exitCode(), 0);
+    QVERIFY(connected.wait(20000));
+    QCOMPARE(connected.at(0).at(0).toBool(), true);
+    QCOMPARE(inUse.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestFlashCli)
+#include "tst_flashcli.moc"
