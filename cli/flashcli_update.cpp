@@ -9,17 +9,20 @@
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
 #else
 #include <unistd.h>
 #endif
 
 namespace {
 
+// A terminal gets a progress bar and may be asked a question; a pipe or a file gets plain lines.
 bool isTerminal(FILE *stream)
 {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream)) != 0;
+#else
     return isatty(fileno(stream)) != 0;
+#endif
 }
 
 } // namespace
