@@ -91,8 +91,6 @@ void MainWindow::makeConnections()
         Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::versionChanged, this, &MainWindow::onVersionChanged,
         Qt::QueuedConnection);
-    connect(m_deviceFlash, &DeviceFlash::accessDenied, this, &MainWindow::showAccessNotice,
-        Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::dataBackupProgressChanged, this,
         [this](qint64 current, qint64 total) { m_settingsDialog->setProgress(current, total); },
         Qt::QueuedConnection);
@@ -116,6 +114,10 @@ void MainWindow::makeConnections()
     connect(ui->pushButton_Title, &QPushButton::clicked, this, &MainWindow::onTitleClicked);
     connect(ui->comboBox_Languages, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &MainWindow::onComboBoxLanguagesChanged);
+
+    // Why an adapter that is plugged in is not shown: this user may not open it, or another program has it.
+    connect(m_deviceFlash, &DeviceFlash::accessDenied, this, &MainWindow::showAccessNotice, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::adapterInUse, this, &MainWindow::onAdapterInUse, Qt::QueuedConnection);
 }
 
 void MainWindow::showInstanceMessage(const QString &title, const QString &text)
@@ -137,6 +139,14 @@ void MainWindow::showAccessNotice(const QString &node, int cause)
         : tr("The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware "
              "Tool package or its udev rule, then unplug and replug the adapter.");
     m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), text.arg(node));
+}
+
+void MainWindow::onAdapterInUse(const QString &holder)
+{
+    m_messageDialog->showMessage(tr("Waring"),
+        holder.isEmpty()
+            ? tr("The adapter is in use by another program.\nIt will be found here once that program is done.")
+            : tr("The adapter is in use by %1.\nIt will be found here once that program is done.").arg(holder));
 }
 
 void MainWindow::safeClose()

@@ -58,6 +58,8 @@ private:
     void onSyncError(int error);
     void onFirmwareInfoChanged();
     void onConnectStatusChanged(bool connected);
+    // Another program (the command line) has the adapter: the window goes on as if it were not plugged in.
+    void onAdapterInUse(const QString &holder);
     void onWriteProgress(qint64 current, qint64 total);
     void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
     void onStoreProgress(qint64 current, qint64 total, bool hideSettings);

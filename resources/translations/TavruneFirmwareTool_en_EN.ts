@@ -141,6 +141,18 @@ Required Boot Version &gt;= 2.0.0</translation>
         <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
         <translation>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</translation>
     </message>
+    <message>
+        <source>The adapter is in use by another program.
+It will be found here once that program is done.</source>
+        <translation>The adapter is in use by another program.
+It will be found here once that program is done.</translation>
+    </message>
+    <message>
+        <source>The adapter is in use by %1.
+It will be found here once that program is done.</source>
+        <translation>The adapter is in use by %1.
+It will be found here once that program is done.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -147,6 +147,18 @@ Version de démarrage requise &gt;= 2.0.0</translation>
         <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
         <translation>L&apos;adaptateur est branché (%1), mais cet utilisateur n&apos;a pas le droit de l&apos;ouvrir. Installez le paquet Tavrune M4 Firmware Tool ou sa règle udev, puis débranchez et rebranchez l&apos;adaptateur.</translation>
     </message>
+    <message>
+        <source>The adapter is in use by another program.
+It will be found here once that program is done.</source>
+        <translation>L'adaptateur est utilisé par un autre programme.
+Il sera trouvé ici dès que ce programme aura terminé.</translation>
+    </message>
+    <message>
+        <source>The adapter is in use by %1.
+It will be found here once that program is done.</source>
+        <translation>L'adaptateur est utilisé par %1.
+Il sera trouvé ici dès que ce programme aura terminé.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

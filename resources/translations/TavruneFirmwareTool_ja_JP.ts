@@ -141,6 +141,18 @@
         <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
         <translation>アダプター（%1）は接続されていますが、このユーザーには開く権限がありません。Tavrune M4 Firmware Tool のパッケージまたはその udev ルールをインストールしてから、アダプターを抜いて差し直してください。</translation>
     </message>
+    <message>
+        <source>The adapter is in use by another program.
+It will be found here once that program is done.</source>
+        <translation>アダプターは他のプログラムが使用中です。
+そのプログラムが終わると、ここで見つかります。</translation>
+    </message>
+    <message>
+        <source>The adapter is in use by %1.
+It will be found here once that program is done.</source>
+        <translation>アダプターは %1 が使用中です。
+そのプログラムが終わると、ここで見つかります。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -141,6 +141,18 @@
         <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
         <translation>Адаптер подключён (%1), но у этого пользователя нет прав на его открытие. Установите пакет Tavrune M4 Firmware Tool или его правило udev, затем отключите и снова подключите адаптер.</translation>
     </message>
+    <message>
+        <source>The adapter is in use by another program.
+It will be found here once that program is done.</source>
+        <translation>Адаптер используется другой программой.
+Он появится здесь, когда эта программа завершит работу.</translation>
+    </message>
+    <message>
+        <source>The adapter is in use by %1.
+It will be found here once that program is done.</source>
+        <translation>Адаптер используется программой %1.
+Он появится здесь, когда эта программа завершит работу.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

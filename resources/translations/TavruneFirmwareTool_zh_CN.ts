@@ -141,6 +141,18 @@
         <source>The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware Tool package or its udev rule, then unplug and replug the adapter.</source>
         <translation>适配器已插入（%1），但当前用户无权打开它。请安装 Tavrune M4 Firmware Tool 软件包或其 udev 规则，然后拔下并重新插入适配器。</translation>
     </message>
+    <message>
+        <source>The adapter is in use by another program.
+It will be found here once that program is done.</source>
+        <translation>适配器正被其他程序使用。
+该程序结束后，这里将找到适配器。</translation>
+    </message>
+    <message>
+        <source>The adapter is in use by %1.
+It will be found here once that program is done.</source>
+        <translation>适配器正被 %1 使用。
+该程序结束后，这里将找到适配器。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -132,6 +132,12 @@ const CatalogueEntry catalogueEntries[] = {
     {"SettingsDialog", "Data Restore",
         {"Data Restore", "数据还原", "データの復元", "Восстановление данных", "Restauration des données"}},
     {"SettingsDialog", "UNDEFINE", {"[TBD]", "[TBD]", "[TBD]", "[TBD]", "[TBD]"}},
+    {"MainWindow", "The adapter is in use by %1.\nIt will be found here once that program is done.",
+        {"The adapter is in use by %1.\nIt will be found here once that program is done.",
+            "适配器正被 %1 使用。\n该程序结束后，这里将找到适配器。",
+            "アダプターは %1 が使用中です。\nそのプログラムが終わると、ここで見つかります。",
+            "Адаптер используется программой %1.\nОн появится здесь, когда эта программа завершит работу.",
+            "L'adaptateur est utilisé par %1.\nIl sera trouvé ici dès que ce programme aura terminé."}},
 };
 
 // Texts the program looks up that no catalogue translates, so every language shows them as written.
