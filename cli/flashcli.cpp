@@ -151,11 +151,12 @@ int FlashCli::parseAndRun(const QStringList &arguments)
                 std::all_of(arguments.at(i + 1).begin(), arguments.at(i + 1).end(),
                     [](QChar c) { return c.isDigit(); }))
                 seconds = arguments.at(++i);
-            bool ok = true;
-            if (arg.size() > 6 || !seconds.isEmpty())
+            if (arg.size() > 6 || !seconds.isEmpty()) {
+                bool ok = false;
                 m_waitSeconds = seconds.toInt(&ok);
-            if (!ok || m_waitSeconds < 0)
-                badWait = arg;
+                if (!ok || m_waitSeconds < 0)
+                    badWait = arg;
+            }
             args << QStringLiteral("--wait");
         } else {
             args << arg;
@@ -177,7 +178,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Update an adapter whose boot loader is below 2 without asking."));
     const QCommandLineOption waitOption(QStringLiteral("wait"),
         QStringLiteral("Wait for the adapter to be plugged in: as long as it takes, or at most the "
-                       "number of seconds that follows (--wait 30)."));
+                       "number of seconds that follows (--wait 30). After an update, wait for it to be "
+                       "unplugged, so that a loop updates one adapter after another."));
     const QCommandLineOption versionOption(QStringLiteral("version"),
         QStringLiteral("With update: the catalogue version to write."), QStringLiteral("V"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),

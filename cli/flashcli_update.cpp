@@ -81,11 +81,16 @@ int FlashCli::update(const QString &path, const QString &version)
         note(QStringLiteral("The firmware was written and verified, but the adapter's new version could not "
                             "be read back."));
         say(QStringLiteral("Update successful."));
-        return Exit_Success;
+    } else {
+        const QString now = m_device->version();
+        m_result.insert(QStringLiteral("firmwareVersion"), now);
+        say(QStringLiteral("Update successful: the adapter now runs firmware %1.").arg(now));
     }
-    const QString now = m_device->version();
-    m_result.insert(QStringLiteral("firmwareVersion"), now);
-    say(QStringLiteral("Update successful: the adapter now runs firmware %1.").arg(now));
+    if (m_wait && m_adapter.connected) {
+        // In a loop, the next run must find the next adapter, not this one again.
+        note(QStringLiteral("Unplug the adapter to go on."));
+        waitUntil([this] { return !m_adapter.connected; });
+    }
     return Exit_Success;
 }
 

@@ -2,7 +2,8 @@
 // adapter's world described by the environment.
 //   TAVRUNE_SIM         ";"-separated settings: plug=PID (plugged at start), plugAfterMs=MS (plugged later,
 //                       with the arrival notification the udev monitor would give), pullAt=N (pulled when
-//                       command N arrives, with the removal notification), boot=X.Y.Z, firmware=X.Y.Z,
+//                       command N arrives, with the removal notification), pullAfterMs=MS (pulled later),
+//                       boot=X.Y.Z, firmware=X.Y.Z,
 //                       fullSpeed (real USB timing)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
 //   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
@@ -72,6 +73,12 @@ int main(int argc, char *argv[])
         QTimer::singleShot(scenario.value(QStringLiteral("plugAfterMs")).toInt(), device, [device, product] {
             SimAdapter::plug(product);
             device->deviceArrived(SimAdapter::VendorId, product);
+        });
+    }
+    if (scenario.contains(QStringLiteral("pullAfterMs"))) {
+        QTimer::singleShot(scenario.value(QStringLiteral("pullAfterMs")).toInt(), device, [device, product] {
+            SimAdapter::plug(0);
+            device->deviceRemoved(SimAdapter::VendorId, product);
         });
     }
     if (scenario.contains(QStringLiteral("pullAt"))) {

@@ -293,6 +293,14 @@ void TestFlashCli::waitsForTheAdapterToBePlugged()
     QCOMPARE(plugged.code, 0);
     QVERIFY2(plugged.out.contains(QStringLiteral("Firmware version:         2.3.0")), qPrintable(plugged.out));
 
+    // Updating adapter after adapter: a run ends once its adapter has been pulled, so the next one does not
+    // find it again.
+    const Run loop = run({QStringLiteral("update"), QStringLiteral("--wait"), QStringLiteral("--yes"), m_good},
+        QStringLiteral("plug=b275;pullAfterMs=4000"));
+    QCOMPARE(loop.code, 0);
+    QVERIFY(loop.out.contains(QStringLiteral("Update successful")));
+    QVERIFY(loop.err.contains(QStringLiteral("Unplug the adapter to go on.")));
+
     const Run never = run({QStringLiteral("info"), QStringLiteral("--wait=1")}, QString());
     QCOMPARE(never.code, 3);
     QVERIFY(never.err.contains(QStringLiteral("no Tavrune M4 adapter was plugged in within 1 seconds")));
