@@ -157,7 +157,9 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
             // When the destructor ends the wait early, this object dies before its thread can deliver the
             // timer, so the callback never runs against the loop gone by then.
             QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
-                result = hid->open(vendorId, productId);
+                // An arrival may have opened the adapter during the wait: that handle is not this attempt's
+                // to replace, and its own task reads and announces the adapter.
+                result = !hid->isOpen() && hid->open(vendorId, productId);
                 QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
             });
             loop.exec();

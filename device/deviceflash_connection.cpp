@@ -84,6 +84,9 @@ void DeviceFlash::readDeviceConfig()
 void DeviceFlash::search()
 {
     for (const quint16 product : productIds) {
+        // Plugged in while the search was waiting: the arrival has opened it and announces it itself.
+        if (hid->isOpen())
+            break;
         if (!open(VendorId, product))
             continue;
         bindHandle();

@@ -36,6 +36,8 @@ private slots:
     void arrivalOpensAndStartsTheArrivalTask();
     void arrivalWhileConnectedOpensAgain();
     void arrivalOfAnAbsentAdapterIsDropped();
+    void arrivalDuringTheStartUpSearchIsAnnounced_data();
+    void arrivalDuringTheStartUpSearchIsAnnounced();
     void arrivalOfOtherDevicesChangesNothing_data();
     void arrivalOfOtherDevicesChangesNothing();
     void volumeArrivalOnlyLogs_data();
@@ -132,6 +134,30 @@ void TestHotplug::arrivalOfAnAbsentAdapterIsDropped()
     QCOMPARE(SimAdapter::openAttempts().size(), 2); // the retry
     QVERIFY(recorder.events.isEmpty());
     QVERIFY(!device.isBusy());
+}
+
+void TestHotplug::arrivalDuringTheStartUpSearchIsAnnounced_data()
+{
+    QTest::addColumn<int>("delayMs"); // after the search started; it waits a second before each retry
+    QTest::addRow("while B274 waits for its retry") << 300;
+    QTest::addRow("while B275 waits for its retry") << 1300;
+    QTest::addRow("while B270 waits for its retry") << 2300;
+}
+
+void TestHotplug::arrivalDuringTheStartUpSearchIsAnnounced()
+{
+    QFETCH(int, delayMs);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    device.connected();
+    QTest::qWait(delayMs);
+    SimAdapter::plug(0xB275);
+    device.deviceArrived(0x0E3A, 0xB275);
+    QVERIFY(settle());
+
+    QCOMPARE(connectionEvents(recorder.events), texts({"connected true b275"}));
+    QCOMPARE(SimAdapter::openHandleCount(), 1);
+    QCOMPARE(device.version(), QStringLiteral("2.1.0"));
 }
 
 void TestHotplug::arrivalOfOtherDevicesChangesNothing_data()
