@@ -4,6 +4,7 @@
 #include "cloud/synccloud.h"
 #include "device/deviceflash.h"
 #include "ui/messagedialog.h"
+#include "ui/progressdisplay.h"
 #include "ui/settingsdialog.h"
 
 #include <QCloseEvent>
@@ -228,15 +229,7 @@ void MainWindow::showVersions()
 
 void MainWindow::onProgressChanged(qint64 current, qint64 total)
 {
-    if (qint64(ui->progressBar->maximum()) != total)
-        ui->progressBar->setMaximum(int(total));
-    if (current >= total) {
-        ui->progressBar->hide();
-        return;
-    }
-    ui->progressBar->setValue(int(current));
-    if (ui->progressBar->isHidden())
-        ui->progressBar->show();
+    ProgressDisplay::show(ui->progressBar, current, total);
 }
 
 void MainWindow::onWriteProgress(qint64 current, qint64 total)

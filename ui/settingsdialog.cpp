@@ -1,6 +1,8 @@
 #include "settingsdialog.h"
 #include "ui_settingsdialog.h"
 
+#include "ui/progressdisplay.h"
+
 SettingsDialog::SettingsDialog(QWidget *parent)
     : QDialog(parent, {})
     , ui(std::make_unique<Ui::SettingsDialog>())
@@ -26,15 +28,7 @@ SettingsDialog::~SettingsDialog() = default;
 
 void SettingsDialog::setProgress(qint64 current, qint64 total)
 {
-    if (qint64(ui->progressBar->maximum()) != total)
-        ui->progressBar->setMaximum(int(total));
-    if (current >= total) {
-        ui->progressBar->hide();
-        return;
-    }
-    ui->progressBar->setValue(int(current));
-    if (ui->progressBar->isHidden())
-        ui->progressBar->show();
+    ProgressDisplay::show(ui->progressBar, current, total);
 }
 
 void SettingsDialog::retranslateUi()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QProgressBar;
+
+namespace ProgressDisplay {
+
+// Shows current of total on bar while the operation runs and hides the bar once current reaches total.
+// The maximum follows total; both values are compared as 64-bit numbers and only then truncated to the
+// bar's int range.
+void show(QProgressBar *bar, qint64 current, qint64 total);
+
+} // namespace ProgressDisplay
