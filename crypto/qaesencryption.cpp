@@ -1,5 +1,7 @@
 #include "crypto/qaesencryption.h"
 
+#include <QtEndian>
+
 #include <array>
 #include <cstring>
 #include <utility>
@@ -23,21 +25,36 @@ constexpr quint8 multiply(quint8 x, quint8 y)
     return product;
 }
 
-// Looking the products up instead of multiplying keeps InvMixColumns, the bulk of deciphering, cheap.
-template<quint8 Factor>
-constexpr std::array<quint8, 256> productTable()
-{
+constexpr std::array<quint8, 256> mul2 = [] {
     std::array<quint8, 256> table {};
     for (int i = 0; i < 256; ++i)
-        table[i] = multiply(quint8(i), Factor);
+        table[i] = xtime(quint8(i));
     return table;
+}();
+
+constexpr quint32 rotateRight8(quint32 word)
+{
+    return (word >> 8) | (word << 24);
 }
 
-constexpr std::array<quint8, 256> mul2 = productTable<2>();
-constexpr std::array<quint8, 256> mul9 = productTable<9>();
-constexpr std::array<quint8, 256> mul11 = productTable<11>();
-constexpr std::array<quint8, 256> mul13 = productTable<13>();
-constexpr std::array<quint8, 256> mul14 = productTable<14>();
+// An inverse round's InvSubBytes and InvMixColumns merged into four tables, one per row of the state: entry x
+// of table r is the column that a byte x in row r adds to InvMixColumns(InvSubBytes(state)), packed
+// big-endian (row 0 in the top byte). A round is then 16 look-ups and XORs, which is what makes deciphering
+// fast.
+constexpr std::array<std::array<quint32, 256>, 4> invRoundTablesFrom(const quint8 (&invSbox)[256])
+{
+    std::array<std::array<quint32, 256>, 4> tables {};
+    for (int x = 0; x < 256; ++x) {
+        const quint8 s = invSbox[x];
+        quint32 column = quint32(multiply(s, 14)) << 24 | quint32(multiply(s, 9)) << 16 |
+            quint32(multiply(s, 13)) << 8 | multiply(s, 11);
+        for (auto &table : tables) {
+            table[x] = column;
+            column = rotateRight8(column);
+        }
+    }
+    return tables;
+}
 
 void xorBlock(quint8 *target, const quint8 *source, int length)
 {
@@ -48,7 +65,7 @@ void xorBlock(quint8 *target, const quint8 *source, int length)
 } // namespace
 
 // clang-format off
-const quint8 QAESEncryption::sbox[256] = {
+constexpr quint8 QAESEncryption::sbox[256] = {
     0x63, 0x7c, 0x77, 0x7b, 0xf2, 0x6b, 0x6f, 0xc5, 0x30, 0x01, 0x67, 0x2b, 0xfe, 0xd7, 0xab, 0x76,
     0xca, 0x82, 0xc9, 0x7d, 0xfa, 0x59, 0x47, 0xf0, 0xad, 0xd4, 0xa2, 0xaf, 0x9c, 0xa4, 0x72, 0xc0,
     0xb7, 0xfd, 0x93, 0x26, 0x36, 0x3f, 0xf7, 0xcc, 0x34, 0xa5, 0xe5, 0xf1, 0x71, 0xd8, 0x31, 0x15,
@@ -67,7 +84,7 @@ const quint8 QAESEncryption::sbox[256] = {
     0x8c, 0xa1, 0x89, 0x0d, 0xbf, 0xe6, 0x42, 0x68, 0x41, 0x99, 0x2d, 0x0f, 0xb0, 0x54, 0xbb, 0x16
 };
 
-const quint8 QAESEncryption::rsbox[256] = {
+constexpr quint8 QAESEncryption::rsbox[256] = {
     0x52, 0x09, 0x6a, 0xd5, 0x30, 0x36, 0xa5, 0x38, 0xbf, 0x40, 0xa3, 0x9e, 0x81, 0xf3, 0xd7, 0xfb,
     0x7c, 0xe3, 0x39, 0x82, 0x9b, 0x2f, 0xff, 0x87, 0x34, 0x8e, 0x43, 0x44, 0xc4, 0xde, 0xe9, 0xcb,
     0x54, 0x7b, 0x94, 0x32, 0xa6, 0xc2, 0x23, 0x3d, 0xee, 0x4c, 0x95, 0x0b, 0x42, 0xfa, 0xc3, 0x4e,
@@ -86,6 +103,8 @@ const quint8 QAESEncryption::rsbox[256] = {
     0x17, 0x2b, 0x04, 0x7e, 0xba, 0x77, 0xd6, 0x26, 0xe1, 0x69, 0x14, 0x63, 0x55, 0x21, 0x0c, 0x7d
 };
 // clang-format on
+
+constexpr std::array<std::array<quint32, 256>, 4> QAESEncryption::invRoundTables = invRoundTablesFrom(rsbox);
 
 // Index 0 is never used: round constants count from 1.
 const quint8 QAESEncryption::Rcon[14] = {
@@ -153,32 +172,32 @@ QByteArray QAESEncryption::decode(const QByteArray &rawText, const QByteArray &k
     const auto *roundKeys = reinterpret_cast<const quint8 *>(expandedKey.constData());
 
     const int length = rawText.size();
-    const bool wholeBlocks = length % m_blocklen == 0;
+    if ((m_mode == ECB || m_mode == CBC) && length % m_blocklen != 0)
+        return QByteArray();
     const auto *in = reinterpret_cast<const quint8 *>(rawText.constData());
-    QByteArray result(rawText);
+    QByteArray result(length, Qt::Uninitialized);
     auto *out = reinterpret_cast<quint8 *>(result.data());
 
     switch (m_mode) {
     case ECB:
-        if (!wholeBlocks)
-            return QByteArray();
-        for (int offset = 0; offset < length; offset += m_blocklen)
-            invCipher(roundKeys, out + offset);
-        break;
-    case CBC:
-        if (!wholeBlocks)
-            return QByteArray();
+    case CBC: {
+        quint32 invRoundKeys[m_nb * (maxRounds + 1)];
+        inverseKeySchedule(roundKeys, invRoundKeys);
+        const auto *previous = reinterpret_cast<const quint8 *>(iv.constData());
         for (int offset = 0; offset < length; offset += m_blocklen) {
-            invCipher(roundKeys, out + offset);
-            xorBlock(out + offset,
-                offset == 0 ? reinterpret_cast<const quint8 *>(iv.constData()) : in + offset - m_blocklen,
-                m_blocklen);
+            invCipher(invRoundKeys, in + offset, out + offset);
+            if (m_mode == CBC) {
+                xorBlock(out + offset, previous, m_blocklen);
+                previous = in + offset;
+            }
         }
         break;
+    }
     case CFB:
     case OFB: {
         // Both run the forward cipher over a 16-byte register: CFB feeds back the ciphertext, OFB the
         // key stream itself. A short last block takes only as much of the key stream as it needs.
+        std::memcpy(out, in, size_t(length));
         quint8 stream[m_blocklen];
         std::memcpy(stream, iv.constData(), m_blocklen);
         for (int offset = 0; offset < length; offset += m_blocklen) {
@@ -194,6 +213,23 @@ QByteArray QAESEncryption::decode(const QByteArray &rawText, const QByteArray &k
         return QByteArray();
     }
     return result;
+}
+
+// The round keys as big-endian column words, with InvMixColumns applied to those of rounds 1 to Nr - 1, so
+// that the inverse cipher can add them after its combined table step.
+void QAESEncryption::inverseKeySchedule(const quint8 *roundKeys, quint32 *invRoundKeys) const
+{
+    const int words = m_nb * (m_nr + 1);
+    for (int i = 0; i < words; ++i) {
+        const quint32 w = qFromBigEndian<quint32>(roundKeys + 4 * i);
+        if (i < m_nb || i >= m_nb * m_nr) {
+            invRoundKeys[i] = w;
+            continue;
+        }
+        // The tables include InvSubBytes; SubBytes first leaves InvMixColumns alone.
+        invRoundKeys[i] = invRoundTables[0][sbox[w >> 24]] ^ invRoundTables[1][sbox[(w >> 16) & 0xff]] ^
+            invRoundTables[2][sbox[(w >> 8) & 0xff]] ^ invRoundTables[3][sbox[w & 0xff]];
+    }
 }
 
 QByteArray QAESEncryption::removePadding(const QByteArray &rawText, AesPadding padding)
@@ -242,13 +278,6 @@ inline void QAESEncryption::subBytes()
         s[i] = sbox[s[i]];
 }
 
-inline void QAESEncryption::invSubBytes()
-{
-    quint8 *const s = m_state;
-    for (int i = 0; i < m_blocklen; ++i)
-        s[i] = rsbox[s[i]];
-}
-
 // Byte i of the state is row i % 4 of column i / 4; row r turns left by r columns.
 inline void QAESEncryption::shiftRows()
 {
@@ -269,25 +298,6 @@ inline void QAESEncryption::shiftRows()
     s[3] = t;
 }
 
-inline void QAESEncryption::invShiftRows()
-{
-    quint8 *const s = m_state;
-    quint8 t = s[13];
-    s[13] = s[9];
-    s[9] = s[5];
-    s[5] = s[1];
-    s[1] = t;
-
-    std::swap(s[2], s[10]);
-    std::swap(s[6], s[14]);
-
-    t = s[3];
-    s[3] = s[7];
-    s[7] = s[11];
-    s[11] = s[15];
-    s[15] = t;
-}
-
 inline void QAESEncryption::mixColumns()
 {
     quint8 *const s = m_state;
@@ -298,19 +308,6 @@ inline void QAESEncryption::mixColumns()
         a[1] = quint8(a0 ^ mul2[a1] ^ mul2[a2] ^ a2 ^ a3);
         a[2] = quint8(a0 ^ a1 ^ mul2[a2] ^ mul2[a3] ^ a3);
         a[3] = quint8(mul2[a0] ^ a0 ^ a1 ^ a2 ^ mul2[a3]);
-    }
-}
-
-inline void QAESEncryption::invMixColumns()
-{
-    quint8 *const s = m_state;
-    for (int c = 0; c < m_nb; ++c) {
-        quint8 *a = s + 4 * c;
-        const quint8 a0 = a[0], a1 = a[1], a2 = a[2], a3 = a[3];
-        a[0] = quint8(mul14[a0] ^ mul11[a1] ^ mul13[a2] ^ mul9[a3]);
-        a[1] = quint8(mul9[a0] ^ mul14[a1] ^ mul11[a2] ^ mul13[a3]);
-        a[2] = quint8(mul13[a0] ^ mul9[a1] ^ mul14[a2] ^ mul11[a3]);
-        a[3] = quint8(mul11[a0] ^ mul13[a1] ^ mul9[a2] ^ mul14[a3]);
     }
 }
 
@@ -330,18 +327,40 @@ void QAESEncryption::cipher(const quint8 *roundKeys, quint8 *block)
     m_state = nullptr;
 }
 
-void QAESEncryption::invCipher(const quint8 *roundKeys, quint8 *block)
+// The equivalent inverse cipher: with InvMixColumns applied to round keys 1 to Nr - 1 (invRoundKeys), every
+// middle round is InvShiftRows, InvSubBytes and InvMixColumns in one table step, then the round key.
+void QAESEncryption::invCipher(const quint32 *invRoundKeys, const quint8 *in, quint8 *out) const
 {
-    m_state = block;
-    addRoundKey(m_nr, roundKeys);
+    const auto &t0 = invRoundTables[0];
+    const auto &t1 = invRoundTables[1];
+    const auto &t2 = invRoundTables[2];
+    const auto &t3 = invRoundTables[3];
+    const quint32 *k = invRoundKeys + m_nb * m_nr;
+    quint32 s0 = qFromBigEndian<quint32>(in) ^ k[0];
+    quint32 s1 = qFromBigEndian<quint32>(in + 4) ^ k[1];
+    quint32 s2 = qFromBigEndian<quint32>(in + 8) ^ k[2];
+    quint32 s3 = qFromBigEndian<quint32>(in + 12) ^ k[3];
+    // InvShiftRows turns row r right by r columns: column c takes row r from column c - r.
     for (int round = m_nr - 1; round > 0; --round) {
-        invShiftRows();
-        invSubBytes();
-        addRoundKey(round, roundKeys);
-        invMixColumns();
+        k -= m_nb;
+        const quint32 c0 = t0[s0 >> 24] ^ t1[(s3 >> 16) & 0xff] ^ t2[(s2 >> 8) & 0xff] ^ t3[s1 & 0xff] ^ k[0];
+        const quint32 c1 = t0[s1 >> 24] ^ t1[(s0 >> 16) & 0xff] ^ t2[(s3 >> 8) & 0xff] ^ t3[s2 & 0xff] ^ k[1];
+        const quint32 c2 = t0[s2 >> 24] ^ t1[(s1 >> 16) & 0xff] ^ t2[(s0 >> 8) & 0xff] ^ t3[s3 & 0xff] ^ k[2];
+        const quint32 c3 = t0[s3 >> 24] ^ t1[(s2 >> 16) & 0xff] ^ t2[(s1 >> 8) & 0xff] ^ t3[s0 & 0xff] ^ k[3];
+        s0 = c0;
+        s1 = c1;
+        s2 = c2;
+        s3 = c3;
     }
-    invShiftRows();
-    invSubBytes();
-    addRoundKey(0, roundKeys);
-    m_state = nullptr;
+    // The last round has no InvMixColumns.
+    k -= m_nb;
+    const auto lastColumn = [](quint32 r0, quint32 r1, quint32 r2, quint32 r3, quint32 key) {
+        return (quint32(rsbox[r0 >> 24]) << 24 | quint32(rsbox[(r1 >> 16) & 0xff]) << 16 |
+                   quint32(rsbox[(r2 >> 8) & 0xff]) << 8 | rsbox[r3 & 0xff]) ^
+            key;
+    };
+    qToBigEndian(lastColumn(s0, s3, s2, s1, k[0]), out);
+    qToBigEndian(lastColumn(s1, s0, s3, s2, k[1]), out + 4);
+    qToBigEndian(lastColumn(s2, s1, s0, s3, k[2]), out + 8);
+    qToBigEndian(lastColumn(s3, s2, s1, s0, k[3]), out + 12);
 }

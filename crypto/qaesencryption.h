@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <array>
+
 // Deciphers AES (128, 192 or 256-bit keys) in ECB, CBC, CFB-128 or OFB mode and strips padding.
-// One object runs one operation at a time: it keeps the block being worked on in m_state.
+// One object runs one operation at a time: the forward cipher keeps the block it works on in m_state.
 class QAESEncryption : public QObject
 {
     Q_OBJECT
@@ -28,17 +30,17 @@ public:
 private:
     void addRoundKey(int round, const quint8 *roundKeys);
     void subBytes();
-    void invSubBytes();
     void shiftRows();
-    void invShiftRows();
     void mixColumns();
-    void invMixColumns();
-    // The forward and inverse block cipher, in place on one 16-byte block.
+    // The forward block cipher, in place on one 16-byte block; the inverse one from in to out.
     void cipher(const quint8 *roundKeys, quint8 *block);
-    void invCipher(const quint8 *roundKeys, quint8 *block);
+    void invCipher(const quint32 *invRoundKeys, const quint8 *in, quint8 *out) const;
+    // The schedule as the inverse cipher adds it: column words, InvMixColumns applied to the middle rounds.
+    void inverseKeySchedule(const quint8 *roundKeys, quint32 *invRoundKeys) const;
 
     static constexpr int m_blocklen = 16;
     static constexpr int m_nb = 4; // words of the state
+    static constexpr int maxRounds = 14; // AES256's
     int m_nk; // words of the key
     int m_keyLen;
     int m_nr; // rounds
@@ -49,4 +51,6 @@ private:
     static const quint8 sbox[256];
     static const quint8 rsbox[256];
     static const quint8 Rcon[14];
+    // InvSubBytes and InvMixColumns of a byte in row 0, 1, 2 or 3, as the column it contributes.
+    static const std::array<std::array<quint32, 256>, 4> invRoundTables;
 };
