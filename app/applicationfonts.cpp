@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFontDatabase>
+#include <QResource>
 
 namespace ApplicationFonts {
 
@@ -17,10 +18,29 @@ QStringList bundledPaths()
     };
 }
 
+namespace {
+
+// A font stored uncompressed in the resource bundle is handed to the font database as the bundle's own
+// bytes: it keeps a reference to them and gives them to FreeType as they are, where registering it by its
+// path would copy the whole file onto the heap, and again for each face made from it. The bundle lives as
+// long as the program. Anything else (a compressed resource, a file on disk) goes by its path.
+int addApplicationFont(const QString &path)
+{
+    const QResource resource(path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression &&
+        resource.size() > 0) {
+        return QFontDatabase::addApplicationFontFromData(
+            QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()), int(resource.size())));
+    }
+    return QFontDatabase::addApplicationFont(path);
+}
+
+} // namespace
+
 void registerAll(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        const int id = QFontDatabase::addApplicationFont(path);
+        const int id = addApplicationFont(path);
         if (id < 0)
             qWarning().noquote() << path << "could not be loaded!";
         else
