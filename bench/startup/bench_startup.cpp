@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int imageSize = 131072;
 
 qint64 monotonicNs()
 {
@@ -38,6 +41,7 @@ struct Sample
     double firstPaintMs = 0;
     double peakRssMiB = 0;
     double rssAtPaintMiB = 0;
+    double updateMs = -1; // a whole update's wall time, when the run made one
     QSize window;
 };
 
@@ -59,7 +63,7 @@ bool runOnce(const QString &program, const QStringList &arguments, const QProces
 
     const QRegularExpression report(
         QStringLiteral("^startup-probe first-paint-ns (\\d+) window (\\d+)x(\\d+) peak-rss-at-paint-kb "
-                       "(\\d+) peak-rss-kb (\\d+)$"),
+                       "(\\d+) peak-rss-kb (\\d+) update-ms (-?\\d+)$"),
         QRegularExpression::MultilineOption);
     const QByteArray output = process.readAllStandardOutput();
     const QRegularExpressionMatch match = report.match(QString::fromLatin1(output));
@@ -72,6 +76,7 @@ bool runOnce(const QString &program, const QStringList &arguments, const QProces
     sample.window = QSize(match.captured(2).toInt(), match.captured(3).toInt());
     sample.rssAtPaintMiB = match.captured(4).toDouble() / 1024;
     sample.peakRssMiB = match.captured(5).toDouble() / 1024;
+    sample.updateMs = match.captured(6).toDouble();
     return true;
 }
 
@@ -97,6 +102,25 @@ QByteArray catalogue()
         .toJson();
 }
 
+// The largest firmware file: a 131072-byte image of random bytes, version 2.3.0, made by mkrfw.
+QByteArray largestFirmware(const QTemporaryDir &work)
+{
+    QByteArray image(imageSize, '\0');
+    for (char &byte : image)
+        byte = char(QRandomGenerator::global()->bounded(256));
+    QFile imageFile(work.filePath(QStringLiteral("image.bin")));
+    if (!imageFile.open(QIODevice::WriteOnly) || imageFile.write(image) != image.size())
+        return QByteArray();
+    imageFile.close();
+    const QString output = work.filePath(QStringLiteral("firmware.rfw"));
+    if (QProcess::execute(QStringLiteral(MKRFW_PATH),
+            {QStringLiteral("--image"), imageFile.fileName(), QStringLiteral("--version"),
+                QStringLiteral("2.3.0"), output}) != 0)
+        return QByteArray();
+    QFile file(output);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -110,7 +134,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption settleOption(QStringLiteral("settle-ms"),
         QStringLiteral("How long each program runs on after its first paint before its peak memory is read."),
         QStringLiteral("ms"), QStringLiteral("1000"));
-    parser.addOptions({runsOption, settleOption});
+    const QCommandLineOption updatesOption(QStringLiteral("updates"),
+        QStringLiteral(
+            "Also starts the tool this many times to run a whole update of the largest image in it, "
+            "and reports its peak memory."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({runsOption, settleOption, updatesOption});
     parser.process(app);
     const int runs = qMax(1, parser.value(runsOption).toInt());
 
@@ -174,5 +203,28 @@ int main(int argc, char *argv[])
     std::printf("peak RSS tool / bare: %.2f, tool - bare: %.1f MiB (goal: at most 16 MiB)\n",
         median(toolPeak) / median(barePeak), rssMargin);
     std::printf("catalogue requests served: %d\n", server.requestCount());
+
+    const int updates = parser.value(updatesOption).toInt();
+    if (updates > 0) {
+        QTemporaryDir work;
+        const QByteArray firmware = largestFirmware(work);
+        if (firmware.isEmpty()) {
+            std::fprintf(stderr, "mkrfw failed\n");
+            return 1;
+        }
+        server.setBody(QStringLiteral("http://" TAVRUNE_DOWNLOAD_HOST "/fw/2.3.0.rfw"), firmware);
+        QProcessEnvironment updating = environment;
+        updating.insert(QStringLiteral("STARTUP_PROBE_UPDATE"), QStringLiteral("2.3.0"));
+        std::vector<double> updateMs, updatePeak;
+        for (int i = 0; i < updates; ++i) {
+            if (!runOnce(tool, {}, updating, sample))
+                return 1;
+            updateMs.push_back(sample.updateMs);
+            updatePeak.push_back(sample.peakRssMiB);
+        }
+        std::printf("whole update of a %d-byte image in the tool (median of %d): %.0f ms, peak RSS %.1f MiB, "
+                    "bare window + %.1f MiB\n",
+            imageSize, updates, median(updateMs), median(updatePeak), median(updatePeak) - median(barePeak));
+    }
     return paintRatio <= 2.5 && rssMargin <= 16 ? 0 : 2;
 }

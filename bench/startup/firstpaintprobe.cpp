@@ -3,18 +3,26 @@
 // wraps that function, notes the monotonic clock and peak memory at the first flush, lets the program settle
 // and then reports on stdout and quits the program. It also brings a simulated adapter, plugged in, in place
 // of hidapi, so that the tool starts as it does for a user with the adapter connected.
+// With STARTUP_PROBE_UPDATE=<version> it then runs a whole update in the tool as a user does (that version
+// chosen in the list, the update button clicked) and reports once the success notice shows.
 
 #include "sim/simadapter.h"
 
+#include <QApplication>
 #include <QBackingStore>
-#include <QCoreApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
 #include <ctime>
 #include <dlfcn.h>
+#include <functional>
 
 namespace {
 
@@ -40,6 +48,48 @@ qint64 peakRssKb()
 
 bool flushed = false;
 
+QWidget *topLevel(const QString &objectName)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == objectName)
+            return widget;
+    }
+    return nullptr;
+}
+
+// Chooses version in the main window and clicks its update button as soon as the connected page offers
+// both; then calls done with the update's wall time once the message dialog says "successfully!".
+void runUpdate(const QString &version, const std::function<void(qint64)> &done)
+{
+    auto *poll = new QTimer(qApp);
+    auto *clock = new QElapsedTimer;
+    QObject::connect(poll, &QTimer::timeout, qApp, [=] {
+        QWidget *window = topLevel(QStringLiteral("MainWindow"));
+        auto *versions =
+            window ? window->findChild<QComboBox *>(QStringLiteral("comboBox_Version")) : nullptr;
+        auto *update =
+            window ? window->findChild<QPushButton *>(QStringLiteral("pushButton_Update")) : nullptr;
+        if (!clock->isValid()) {
+            const int index = versions ? versions->findText(version) : -1;
+            if (index < 0 || !update || !update->isVisible() || !update->isEnabled())
+                return;
+            versions->setCurrentIndex(index);
+            clock->start();
+            update->click();
+            return;
+        }
+        auto *dialog = qobject_cast<QDialog *>(topLevel(QStringLiteral("MessageDialog")));
+        auto *text = dialog ? dialog->findChild<QTextBrowser *>() : nullptr;
+        if (dialog && dialog->isVisible() && text &&
+            text->toPlainText().contains(QLatin1String("successfully!"))) {
+            poll->stop();
+            done(clock->elapsed());
+            delete clock;
+        }
+    });
+    poll->start(20);
+}
+
 __attribute__((constructor)) void plugSimulatedAdapter()
 {
     SimAdapter::reset(); // the factory flash: until then the simulated adapter has none
@@ -62,12 +112,18 @@ void QBackingStore::flush(const QRegion &region, QWindow *window, const QPoint &
     const qint64 paintedNs = monotonicNs();
     const qint64 rssAtPaintKb = peakRssKb();
     const QSize size = window ? window->size() : QSize();
-    const int settleMs = qEnvironmentVariableIntValue("STARTUP_PROBE_SETTLE_MS");
-    QTimer::singleShot(settleMs, qApp, [=] {
+    const auto report = [=](qint64 updateMs) {
         std::printf(
-            "startup-probe first-paint-ns %lld window %dx%d peak-rss-at-paint-kb %lld peak-rss-kb %lld\n",
-            paintedNs, size.width(), size.height(), rssAtPaintKb, peakRssKb());
+            "startup-probe first-paint-ns %lld window %dx%d peak-rss-at-paint-kb %lld peak-rss-kb %lld "
+            "update-ms %lld\n",
+            paintedNs, size.width(), size.height(), rssAtPaintKb, peakRssKb(), updateMs);
         std::fflush(stdout);
         QCoreApplication::quit();
-    });
+    };
+    const QString version = qEnvironmentVariable("STARTUP_PROBE_UPDATE");
+    if (!version.isEmpty()) {
+        runUpdate(version, report);
+        return;
+    }
+    QTimer::singleShot(qEnvironmentVariableIntValue("STARTUP_PROBE_SETTLE_MS"), qApp, [=] { report(-1); });
 }
