@@ -160,6 +160,8 @@ int main(int argc, char *argv[])
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
+    // The single-instance guard keeps its files there: a tool started by hand or by a test is never met.
+    environment.insert(QStringLiteral("TMPDIR"), home.path());
     environment.insert(QStringLiteral("http_proxy"), server.baseUrl());
     environment.remove(QStringLiteral("no_proxy"));
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FIRST_PAINT_PROBE));
