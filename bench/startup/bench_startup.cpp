@@ -139,7 +139,10 @@ int main(int argc, char *argv[])
             "Also starts the tool this many times to run a whole update of the largest image in it, "
             "and reports its peak memory."),
         QStringLiteral("n"), QStringLiteral("0"));
-    parser.addOptions({runsOption, settleOption, updatesOption});
+    const QCommandLineOption toolOption(QStringLiteral("tool"),
+        QStringLiteral("Another build of the tool to start, to compare it with this one."),
+        QStringLiteral("path"), QStringLiteral(TAVRUNE_EXECUTABLE));
+    parser.addOptions({runsOption, settleOption, updatesOption, toolOption});
     parser.process(app);
     const int runs = qMax(1, parser.value(runsOption).toInt());
 
@@ -167,7 +170,7 @@ int main(int argc, char *argv[])
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FIRST_PAINT_PROBE));
     environment.insert(QStringLiteral("STARTUP_PROBE_SETTLE_MS"), parser.value(settleOption));
 
-    const QString tool = QStringLiteral(TAVRUNE_EXECUTABLE);
+    const QString tool = parser.value(toolOption);
     const QString bare = QStringLiteral(BARE_WINDOW);
     Sample sample;
     if (!runOnce(tool, {}, environment, sample))
