@@ -46,6 +46,9 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
 
     ui->toolButton_Settings->setEnabled(false);
 
+    // Before the sheet, which fixes the family of every widget it gives a font size to.
+    applyLanguageFont(m_syncCloud->currentLanguage());
+
     // Without its sheet the window still works, unstyled; there is nothing the user could do about it.
     QFile styleSheet(QStringLiteral(":/ui/style.qss"));
     if (styleSheet.open(QIODevice::ReadOnly))

@@ -72,6 +72,8 @@ private:
     void showUpdateStarting(const QString &text);
     void setUpdateControlsEnabled(bool enabled);
     void offerToolUpdate(const QString &version);
+    // Makes the family of language index the application's font, reaching every widget of the window.
+    void applyLanguageFont(int index);
     // Tells the user, once a run, why the adapter at node cannot be opened (a DeviceFlash::AccessDenial).
     void showAccessNotice(const QString &node, int cause);
 

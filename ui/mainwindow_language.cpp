@@ -27,13 +27,35 @@ const Language languages[] = {
     {":/translations/TavruneFirmwareTool_fr_FR.qm", "Arbutus Slab"},
 };
 
+const Language &languageAt(int index)
+{
+    return languages[index >= 1 && index <= 4 ? index : 0];
+}
+
 } // namespace
+
+void MainWindow::applyLanguageFont(int index)
+{
+    const QString family = QLatin1String(languageAt(index).fontFamily);
+    if (QApplication::font().family() == family)
+        return;
+    QApplication::setFont(QFont(family, -1, -1, false));
+    // A widget that the sheet gives a font size keeps the family it had when the sheet reached it: once the
+    // sheet is on, each widget of the window and of its dialogs is handed the new family itself.
+    if (styleSheet().isEmpty())
+        return;
+    for (QWidget *widget : findChildren<QWidget *>()) {
+        QFont font = widget->font();
+        font.setFamily(family);
+        widget->setFont(font);
+    }
+}
 
 void MainWindow::applyLanguage()
 {
     const int index = m_syncCloud->currentLanguage();
-    const Language &language = languages[index >= 1 && index <= 4 ? index : 0];
-    QApplication::setFont(QFont(QLatin1String(language.fontFamily), -1, -1, false));
+    const Language &language = languageAt(index);
+    applyLanguageFont(index);
 
     // Installing the same translator again would list it twice; it is taken out and put back instead.
     QCoreApplication::removeTranslator(m_translator);

@@ -405,6 +405,10 @@ void TestMainWindowFlows::languageSwitchReachesEveryTextAndIsRemembered()
         languages->setCurrentIndex(4);
 
         QCOMPARE(QApplication::font().family(), QStringLiteral("Arbutus Slab"));
+        // Also the widgets whose size the style sheet sets, and the dialogs.
+        for (QWidget *styled : {child<QWidget>(&window, "pushButton_Title"), child<QWidget>(&window, "label_Version"),
+                 windowMessages(window)->findChild<QWidget *>(QStringLiteral("pushButton_MsgOK"))})
+            QVERIFY2(styled->font().family() == QLatin1String("Arbutus Slab"), qPrintable(styled->objectName()));
         QCOMPARE(languages->currentIndex(), 4);
         QCOMPARE(languages->itemText(0), QStringLiteral("English"));
         QCOMPARE(languages->itemText(4), QStringLiteral("Français"));
