@@ -16,6 +16,23 @@ constexpr int markerSize = 10;
 constexpr int versionSize = 3;
 constexpr int headerSize = markerSize + versionSize;
 constexpr int digestSize = 16;
+constexpr int blockSize = 16;
+
+// The cipher's padding removal trusts the last byte alone; a file whose padding is not whole (count 1 to
+// 16, every padding byte equal to it) did not come from the maker, whatever its digest says.
+bool hasWholePadding(const QByteArray &deciphered)
+{
+    if (deciphered.isEmpty())
+        return false;
+    const int count = quint8(deciphered.back());
+    if (count < 1 || count > blockSize || count > deciphered.size())
+        return false;
+    for (int i = deciphered.size() - count; i < deciphered.size(); ++i) {
+        if (quint8(deciphered.at(i)) != count)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -44,13 +61,13 @@ FirmwareFile FirmwareFile::unpack(const QByteArray &fileData)
     FirmwareFile file;
     file.m_data = fileData;
     QAESEncryption aes(QAESEncryption::AES128, QAESEncryption::ECB, QAESEncryption::PKCS7Padding);
-    const QByteArray plain = QAESEncryption::removePadding(
-        aes.decode(QByteArray::fromBase64(fileData), firmwareKey), QAESEncryption::PKCS7Padding);
+    const QByteArray deciphered = aes.decode(QByteArray::fromBase64(fileData), firmwareKey);
+    const QByteArray plain = QAESEncryption::removePadding(deciphered, QAESEncryption::PKCS7Padding);
     const int length = plain.size();
     const QByteArray digest =
         QCryptographicHash::hash(plain.left(qMax(0, length - digestSize)), QCryptographicHash::Md5);
 
-    if (length < digestSize || plain.right(digestSize) != digest) {
+    if (!hasWholePadding(deciphered) || length < digestSize || plain.right(digestSize) != digest) {
         qWarning() << "file md5 error";
         file.m_fault = Fault_Digest;
         return file;

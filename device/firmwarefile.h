@@ -15,7 +15,7 @@ public:
         Fault_Unreadable, // missing, a directory, or not readable
         Fault_TooLarge, // far larger than any firmware file: not read into memory
         Fault_Empty,
-        Fault_Digest, // the MD5 digest does not match: damaged, wrong key, or not a firmware file at all
+        Fault_Digest, // padding or MD5 digest wrong: damaged, wrong key, or not a firmware file at all
         Fault_Type, // the type marker is not "Tavrune_M4"
         Fault_Version, // the major version is below 2
         Fault_ImageSize, // the image is empty, or larger than a flash region

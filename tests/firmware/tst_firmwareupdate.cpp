@@ -328,6 +328,9 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched_data()
         << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0")) << none << 0 << 0 << md5;
     QTest::addRow("padding count above a block")
         << maker << 1000 << v << opt("--pad-byte", QStringLiteral("17")) << none << 0 << 0 << md5;
+    // The count is right and the digest matches, but no maker's file has such padding.
+    QTest::addRow("padding bytes other than the count")
+        << maker << 1000 << v << opt("--pad-fill", QStringLiteral("0")) << none << 0 << 0 << md5;
     QTest::addRow("padding count negative")
         << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0x90")) << none << 0 << 0 << md5;
     QTest::addRow("truncated file") << maker << 1000 << v << QStringList() << none << 700 << 0 << md5;

@@ -6,6 +6,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,7 @@ const char usage[] = "usage: mkrfw (--image FILE | --pattern SIZE) --version X.Y
                      "  --flip-bit N     flip bit N of the plain text after its digest is made\n"
                      "                   (bit 0 is the low bit of the marker's first byte)\n"
                      "  --pad-byte V     set the last padding byte to V (0 to 255) instead of the count\n"
+                     "  --pad-fill V     set the padding bytes before the last to V (0 to 255)\n"
                      "  --wrap N         break the Base64 text into CRLF-terminated lines of N characters\n";
 
 [[noreturn]] void fail(const std::string &message)
@@ -114,6 +116,7 @@ int main(int argc, char **argv)
     std::string outputPath;
     long flipBit = -1;
     long padByte = -1;
+    long padFill = -1;
     long wrap = 0;
     long patternSize = -1;
 
@@ -139,6 +142,8 @@ int main(int argc, char **argv)
             flipBit = number(argv[++i], 0, 1L << 30, "bit");
         } else if (arg == "--pad-byte") {
             padByte = number(argv[++i], 0, 255, "padding byte");
+        } else if (arg == "--pad-fill") {
+            padFill = number(argv[++i], 0, 255, "padding byte");
         } else if (arg == "--wrap") {
             wrap = number(argv[++i], 1, 1L << 20, "line length");
         } else if (arg.rfind("--", 0) == 0 || !outputPath.empty()) {
@@ -175,6 +180,8 @@ int main(int argc, char **argv)
 
     const size_t padding = 16 - plain.size() % 16;
     plain.insert(plain.end(), padding, (unsigned char)padding);
+    if (padFill >= 0)
+        std::fill(plain.end() - long(padding), plain.end() - 1, (unsigned char)padFill);
     if (padByte >= 0)
         plain.back() = (unsigned char)padByte;
 
