@@ -42,6 +42,9 @@ public:
     QJsonObject flashToolInfo() const;
     QStringList firmwareVersions() const;
     QString firmwareChangeLog(int index) const;
+    // Where the file of entry index is cached; empty when there is no such entry or its version cannot name
+    // a file.
+    QString firmwareCachePath(int index) const;
     // The cached file of entry index, downloaded first when needed (runs a local event loop meanwhile);
     // empty when there is none.
     QString getFirmware(int index);

@@ -22,6 +22,16 @@ static bool isPlainFileNameComponent(const QString &version)
     return true;
 }
 
+QString SyncCloud::firmwareCachePath(int index) const
+{
+    if (index < 0 || index >= firmwareList.size())
+        return QString();
+    const QString version = firmwareList.at(index).toObject().value(QStringLiteral("version")).toString();
+    if (!isPlainFileNameComponent(version))
+        return QString();
+    return QStringLiteral("%1/Firmware_V%2.rfw").arg(cacheDirectory, version);
+}
+
 QString SyncCloud::getFirmware(int index)
 {
     // The version list reports -1 when it is empty: there is nothing to fetch.
@@ -29,13 +39,13 @@ QString SyncCloud::getFirmware(int index)
         return QString();
 
     const QJsonObject entry = firmwareList.at(index).toObject();
-    const QString version = entry.value(QStringLiteral("version")).toString();
-    if (!isPlainFileNameComponent(version)) {
-        qWarning() << "getFirmware firmware version is not a file name" << index << version;
+    const QString path = firmwareCachePath(index);
+    if (path.isEmpty()) {
+        qWarning() << "getFirmware firmware version is not a file name" << index
+                   << entry.value(QStringLiteral("version")).toString();
         emit syncError(SyncError_ChecksumError);
         return QString();
     }
-    const QString path = QStringLiteral("%1/Firmware_V%2.rfw").arg(cacheDirectory, version);
 
     QFile cached(path);
     const bool isCached = cached.exists() && cached.open(QIODevice::ReadOnly) && !cached.read(1).isEmpty();
