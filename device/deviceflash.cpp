@@ -155,13 +155,18 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
         }
         if (waiting) {
             // When the destructor ends the wait early, this object dies before its thread can deliver the
-            // timer, so the callback never runs against the loop gone by then.
-            QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
-                // An arrival may have opened the adapter during the wait: that handle is not this attempt's
-                // to replace, and its own task reads and announces the adapter.
-                result = !hid->isOpen() && hid->open(vendorId, productId);
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-            });
+            // timer (or the call that starts it), so the callback never runs against the loop gone by then.
+            // The timer is started in this object's thread: one started in a task's thread is moved there,
+            // and Qt frees the move's bookkeeping only when that thread next handles events, which a
+            // program ending during the wait never does.
+            QMetaObject::invokeMethod(this, [&] {
+                QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
+                    // An arrival may have opened the adapter during the wait: that handle is not this
+                    // attempt's to replace, and its own task reads and announces the adapter.
+                    result = !hid->isOpen() && hid->open(vendorId, productId);
+                    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+                });
+            }, Qt::QueuedConnection);
             loop.exec();
             QMutexLocker locker(&retryLock);
             retryWaits.remove(&loop);
