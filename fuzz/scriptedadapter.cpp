@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -224,6 +225,23 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
     if (s.pulled || vendor_id != 0x0E3A || product_id != s.product)
         return nullptr;
     return new hid_device_ {s.plugging};
+}
+
+// An open here fails only for another product or a pulled adapter, which enumeration does not list either:
+// there is never an adapter present that cannot be opened.
+hid_device_info *hid_enumerate(unsigned short, unsigned short)
+{
+    return nullptr;
+}
+
+void hid_free_enumeration(hid_device_info *)
+{
+}
+
+hid_device *hid_open_path(const char *)
+{
+    errno = ENOENT;
+    return nullptr;
 }
 
 void hid_close(hid_device *dev)
