@@ -2,11 +2,18 @@
 
 #include <QStringList>
 
+#include <future>
+
 // The fonts the interface languages need, registered for this process only.
 namespace ApplicationFonts {
 
 // The bundled font files, in the order they are registered.
 QStringList bundledPaths();
+
+// Loads the system's font configuration on a worker thread where there is one to load (fontconfig on Linux,
+// some milliseconds): it needs nothing of Qt, so it can run while the application object and the
+// single-instance guard are set up. Ready once loaded; wait for it before registering fonts, or both load it.
+std::future<void> loadSystemConfiguration();
 
 // Registers each file as an application font; a file that fails is reported and skipped.
 void registerAll(const QStringList &paths);

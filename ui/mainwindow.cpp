@@ -59,6 +59,9 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
     // (height, rounding, padding); a plain list view comes with a delegate that honours them.
     ui->comboBox_Version->setView(new QListView(ui->comboBox_Version));
     ui->comboBox_Version->addItems(m_syncCloud->firmwareVersions());
+    // The sheet fixes the language list's width. Sized to its contents it would shape every language's own
+    // name before the first paint, and with them load a CJK fallback font: 2 MB and some milliseconds.
+    ui->comboBox_Languages->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     makeConnections();
     applyLanguage();

@@ -1,0 +1,11 @@
+#include "applicationfonts.h"
+
+namespace ApplicationFonts {
+
+// Windows keeps its font list in the system: there is no configuration to load beforehand.
+std::future<void> loadSystemConfiguration()
+{
+    return std::async(std::launch::deferred, [] {});
+}
+
+} // namespace ApplicationFonts
