@@ -1,5 +1,6 @@
 #include "app/applicationfonts.h"
 #include "app/applicationidentity.h"
+#include "app/processmemory.h"
 #include "app/singleapplication.h"
 #include "ui/mainwindow.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    ProcessMemory::reuseFreedPages();
     // The resource bundle is registered by its static initialiser before main() runs.
     // The font configuration loads meanwhile: the guard below spends most of its time waiting.
     std::future<void> fontConfiguration = ApplicationFonts::loadSystemConfiguration();
