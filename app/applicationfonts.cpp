@@ -39,6 +39,10 @@ int addApplicationFont(const QString &path)
 
 void registerAll(const QStringList &paths)
 {
+    // Qt reads the system's fonts when its font database is first used, and registers every application
+    // font added before that a second time then. Reading them first (constructing the database does)
+    // registers each font once.
+    const QFontDatabase systemFonts;
     for (const QString &path : paths) {
         const int id = addApplicationFont(path);
         if (id < 0)
