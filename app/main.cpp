@@ -2,6 +2,7 @@
 #include "app/applicationidentity.h"
 #include "app/processmemory.h"
 #include "app/singleapplication.h"
+#include "cloud/synccloud.h"
 #include "ui/mainwindow.h"
 
 #include <QDebug>
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     // The guard derives its key before the identity strings are set, from the executable's name and path and
     // the user: copies of the tool in different folders, and different users, each run their own.
     SingleApplication app(argc, argv, true, SingleApplication::PerUser, 1000);
+    // Before the identity: the window's catalogue object waits for it, not for the fonts and the widgets.
+    const std::future<void> networkAccess = SyncCloud::prepareNetworkAccess();
     ApplicationIdentity::apply();
 
     fontConfiguration.wait();

@@ -38,6 +38,11 @@ SyncCloud::SyncCloud(const QUrl &serverUrl, QObject *parent)
     settings = new QSettings(settingsPath, QSettings::IniFormat, this);
 }
 
+std::future<void> SyncCloud::prepareNetworkAccess()
+{
+    return std::async(std::launch::async | std::launch::deferred, [] { const QNetworkAccessManager warmUp; });
+}
+
 void SyncCloud::getInformation()
 {
     const QByteArray cached = settings->value(firmwareInfoKey, QByteArrayLiteral("[]")).toByteArray();

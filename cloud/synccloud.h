@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <future>
+
 class QNetworkReply;
 class QSettings;
 
@@ -30,6 +32,12 @@ public:
     static constexpr int TransferTimeoutMs = 30000;
     // Bodies past this size are abandoned unread; a valid firmware file is below 200 KiB.
     static constexpr qint64 MaxReplySize = 16 * 1024 * 1024;
+
+    // Qt sets its network access up once per process, when the first access manager is made: it loads the
+    // bearer plugins (NetworkManager's, connman's) and with them D-Bus. This makes and drops one on a worker
+    // thread, so that a SyncCloud made meanwhile on the GUI thread finds it done. Call once the application
+    // object exists; the future must end before it does.
+    static std::future<void> prepareNetworkAccess();
 
     // Talks to the maker's download server.
     explicit SyncCloud(QObject *parent = nullptr);
