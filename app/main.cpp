@@ -16,7 +16,8 @@ int main(int argc, char *argv[])
     // The guard derives its key before the identity strings are set, from the executable's name and path and
     // the user: copies of the tool in different folders, and different users, each run their own.
     SingleApplication app(argc, argv, true, SingleApplication::PerUser, 1000);
-    // Before the identity: the window's catalogue object waits for it, not for the fonts and the widgets.
+    // As early as the application object allows: it then runs beside the font registration and the widgets,
+    // and the window's catalogue object finds Qt's network access ready.
     const std::future<void> networkAccess = SyncCloud::prepareNetworkAccess();
     ApplicationIdentity::apply();
 
