@@ -180,7 +180,9 @@ int main(int argc, char *argv[])
     if (!runOnce(bare, bareArguments, environment, sample))
         return 1;
 
-    std::vector<double> toolPaint, toolPeak, toolAtPaint, barePaint, barePeak, bareAtPaint;
+    // Each start of the tool is paired with the bare window's start right after it: the median of the pairs'
+    // ratios holds up better than the ratio of the medians when the machine slows down for a while.
+    std::vector<double> toolPaint, toolPeak, toolAtPaint, barePaint, barePeak, bareAtPaint, pairedPaintRatio;
     for (int i = 0; i < runs; ++i) {
         if (!runOnce(tool, {}, environment, sample))
             return 1;
@@ -190,11 +192,12 @@ int main(int argc, char *argv[])
         if (!runOnce(bare, bareArguments, environment, sample))
             return 1;
         barePaint.push_back(sample.firstPaintMs);
+        pairedPaintRatio.push_back(toolPaint.back() / sample.firstPaintMs);
         barePeak.push_back(sample.peakRssMiB);
         bareAtPaint.push_back(sample.rssAtPaintMiB);
     }
 
-    const double paintRatio = median(toolPaint) / median(barePaint);
+    const double paintRatio = median(pairedPaintRatio);
     const double rssMargin = median(toolPeak) - median(barePeak);
     std::printf("median of %d starts each, window %dx%d, peak memory read %s ms after the first paint\n",
         runs, sample.window.width(), sample.window.height(), qPrintable(parser.value(settleOption)));
@@ -204,7 +207,9 @@ int main(int argc, char *argv[])
         "%-12s %18.1f %16.1f %24.1f\n", "tool", median(toolPaint), median(toolPeak), median(toolAtPaint));
     std::printf("%-12s %18.1f %16.1f %24.1f\n", "bare window", median(barePaint), median(barePeak),
         median(bareAtPaint));
-    std::printf("first paint tool / bare: %.2f (goal: at most 2.5)\n", paintRatio);
+    std::printf("first paint tool / bare: %.2f, median of the paired starts' ratios (goal: at most 2.5); "
+                "ratio of the medians %.2f\n",
+        paintRatio, median(toolPaint) / median(barePaint));
     std::printf("peak RSS tool / bare: %.2f, tool - bare: %.1f MiB (goal: at most 16 MiB)\n",
         median(toolPeak) / median(barePeak), rssMargin);
     std::printf("catalogue requests served: %d\n", server.requestCount());
