@@ -5,4 +5,7 @@ namespace ProcessMemory {
 // The Windows heap reuses freed pages on its own.
 void reuseFreedPages() { }
 
+// Windows has no advice to map heap pages ahead without touching them.
+std::future<void> mapHeapAhead(std::size_t) { return {}; }
+
 } // namespace ProcessMemory
