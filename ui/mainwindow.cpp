@@ -30,8 +30,6 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
 
     m_translator = new QTranslator(this);
-    m_messageDialog = new MessageDialog(this);
-    m_settingsDialog = new SettingsDialog(this);
     m_syncCloud = catalogueServer.isEmpty() ? new SyncCloud(this) : new SyncCloud(catalogueServer, this);
     m_deviceFlash = new DeviceFlash(this);
 
@@ -83,23 +81,13 @@ void MainWindow::makeConnections()
     connect(m_deviceFlash, &DeviceFlash::upgradeable, this, &MainWindow::onUpgradeable, Qt::QueuedConnection);
     connect(m_syncCloud, &SyncCloud::downloadFirmwareProgress, this, &MainWindow::onDownloadProgress,
         Qt::QueuedConnection);
-    connect(m_messageDialog, &MessageDialog::restoreDefaultsButtonClicked, this, [this] {
-        qDebug() << "on restoreDefaultsButtonClicked " << m_strFirmwareFilePath.isEmpty()
-                 << m_strFirmwareFilePath << m_deviceFlash->version();
-    });
-    // The dialog never shows its update button, and the version it would flash is never chosen: the
-    // reaction ends with its log line.
-    connect(m_messageDialog, &MessageDialog::updateFirmwareButtonClicked, this, [this] {
-        qDebug() << "on updateFirmwareButtonClicked " << m_strFirmwareFilePath.isEmpty()
-                 << m_strFirmwareFilePath;
-    });
     connect(m_syncCloud, &SyncCloud::syncError, this, &MainWindow::onSyncError, Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::deviceConnectStatusChanged, this, &MainWindow::onConnectStatusChanged,
         Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::versionChanged, this, &MainWindow::onVersionChanged,
         Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::dataBackupProgressChanged, this,
-        [this](qint64 current, qint64 total) { m_settingsDialog->setProgress(current, total); },
+        [this](qint64 current, qint64 total) { settingsDialog()->setProgress(current, total); },
         Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::settingProgressChanged, this,
         [this](qint64 current, qint64 total) { onStoreProgress(current, total, false); }, Qt::QueuedConnection);
@@ -127,11 +115,36 @@ void MainWindow::makeConnections()
     connect(m_deviceFlash, &DeviceFlash::adapterInUse, this, &MainWindow::onAdapterInUse, Qt::QueuedConnection);
 }
 
+MessageDialog *MainWindow::messageDialog()
+{
+    if (m_messageDialog)
+        return m_messageDialog;
+    m_messageDialog = new MessageDialog(this);
+    connect(m_messageDialog, &MessageDialog::restoreDefaultsButtonClicked, this, [this] {
+        qDebug() << "on restoreDefaultsButtonClicked " << m_strFirmwareFilePath.isEmpty()
+                 << m_strFirmwareFilePath << m_deviceFlash->version();
+    });
+    // The dialog never shows its update button, and the version it would flash is never chosen: the
+    // reaction ends with its log line.
+    connect(m_messageDialog, &MessageDialog::updateFirmwareButtonClicked, this, [this] {
+        qDebug() << "on updateFirmwareButtonClicked " << m_strFirmwareFilePath.isEmpty()
+                 << m_strFirmwareFilePath;
+    });
+    return m_messageDialog;
+}
+
+SettingsDialog *MainWindow::settingsDialog()
+{
+    if (!m_settingsDialog)
+        m_settingsDialog = new SettingsDialog(this);
+    return m_settingsDialog;
+}
+
 void MainWindow::showInstanceMessage(const QString &title, const QString &text)
 {
     raise();
     activateWindow();
-    m_messageDialog->showMessage(title, text);
+    messageDialog()->showMessage(title, text);
 }
 
 void MainWindow::showAccessNotice(const QString &node, int cause)
@@ -145,12 +158,12 @@ void MainWindow::showAccessNotice(const QString &node, int cause)
              "unplug and replug the adapter.")
         : tr("The adapter is plugged in (%1), but this user may not open it. Install the Tavrune M4 Firmware "
              "Tool package or its udev rule, then unplug and replug the adapter.");
-    m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), text.arg(node));
+    messageDialog()->showMessage(tr("Tavrune Firmware Tool"), text.arg(node));
 }
 
 void MainWindow::onAdapterInUse(const QString &holder)
 {
-    m_messageDialog->showMessage(tr("Waring"),
+    messageDialog()->showMessage(tr("Waring"),
         holder.isEmpty()
             ? tr("The adapter is in use by another program.\nIt will be found here once that program is done.")
             : tr("The adapter is in use by %1.\nIt will be found here once that program is done.").arg(holder));
@@ -196,12 +209,16 @@ void MainWindow::onConnectStatusChanged(bool connected)
     if (connected) {
         ui->progressBar->setValue(0);
         ui->progressBar->hide();
-        m_settingsDialog->setProgress(0, 0);
+        // A dialog not made yet has no progress to reset.
+        if (m_settingsDialog)
+            m_settingsDialog->setProgress(0, 0);
         setUpdateControlsEnabled(true);
         ui->stackedWidget->setCurrentIndex(Page_Connected);
     } else {
-        m_messageDialog->close();
-        m_settingsDialog->close();
+        if (m_messageDialog)
+            m_messageDialog->close();
+        if (m_settingsDialog)
+            m_settingsDialog->close();
         ui->toolButton_Settings->setEnabled(false);
         ui->stackedWidget->setCurrentIndex(Page_Unconnected);
     }
@@ -228,7 +245,7 @@ void MainWindow::onTitleClicked()
 
 void MainWindow::showVersions()
 {
-    m_messageDialog->showMessage(tr("Versions"),
+    messageDialog()->showMessage(tr("Versions"),
         QStringLiteral("%1%2\n%3%4").arg(tr("Hardware Version:"), m_deviceFlash->hardwareVersion(),
             tr("Boot Version:"), m_deviceFlash->bootVersion()));
 }
@@ -243,7 +260,7 @@ void MainWindow::onWriteProgress(qint64 current, qint64 total)
     onProgressChanged(current, total);
     const bool done = current == total;
     if (done) {
-        m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
+        messageDialog()->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
         applyLanguage();
     }
     setUpdateControlsEnabled(done);
@@ -262,12 +279,12 @@ void MainWindow::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 
 void MainWindow::onStoreProgress(qint64 current, qint64 total, bool hideSettings)
 {
-    m_settingsDialog->setProgress(current, total);
+    settingsDialog()->setProgress(current, total);
     const bool done = current == total;
     if (done) {
         if (hideSettings)
             m_settingsDialog->hide();
-        m_messageDialog->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
+        messageDialog()->showMessage(tr("Tavrune Firmware Tool"), tr("successfully!"));
     }
     m_settingsDialog->setEnabled(done);
 }

@@ -66,8 +66,11 @@ void MainWindow::applyLanguage()
     disconnect(ui->comboBox_Languages, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &MainWindow::onComboBoxLanguagesChanged);
     ui->retranslateUi(this);
-    m_messageDialog->retranslateUi();
-    m_settingsDialog->retranslateUi();
+    // A dialog made later reads the new language itself.
+    if (m_messageDialog)
+        m_messageDialog->retranslateUi();
+    if (m_settingsDialog)
+        m_settingsDialog->retranslateUi();
     ui->pushButton_Title->setText(
         QStringLiteral("%1 v%2").arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
     ui->label_CurrentVersion->setText(

@@ -70,13 +70,14 @@ void MainWindow::onPushButtonVersionInfoClicked()
 {
     QString changeLog = m_syncCloud->firmwareChangeLog(ui->comboBox_Version->currentIndex());
     changeLog.replace(QLatin1Char(';'), QLatin1Char('\n'));
-    m_messageDialog->showMessage(tr("Version Change LOG"), changeLog);
+    messageDialog()->showMessage(tr("Version Change LOG"), changeLog);
 }
 
 void MainWindow::onDeviceError(int error)
 {
     qDebug() << "MainWindow::onDeviceError" << error;
-    m_settingsDialog->setProgress(0, 0);
+    if (m_settingsDialog)
+        m_settingsDialog->setProgress(0, 0);
     ui->progressBar->hide();
 
     QString text;
@@ -97,7 +98,7 @@ void MainWindow::onDeviceError(int error)
     case DeviceFlash::DeviceError_InvalidFile: text = tr("Invalid file!"); break;
     default: break;
     }
-    m_messageDialog->showMessage(tr("Error"), text);
+    messageDialog()->showMessage(tr("Error"), text);
     applyLanguage();
 }
 
@@ -108,22 +109,22 @@ void MainWindow::onSyncError(int error)
     switch (error) {
     case SyncCloud::SyncError_FirstRunError:
         // Without any catalogue the tool has nothing to offer: acknowledging the message ends the run.
-        connect(m_messageDialog, &MessageDialog::okButtonClicked, this, &MainWindow::safeClose);
-        m_messageDialog->showMessage(tr("Error"),
+        connect(messageDialog(), &MessageDialog::okButtonClicked, this, &MainWindow::safeClose);
+        messageDialog()->showMessage(tr("Error"),
             tr("When you first install Tavrune Firmware Tool must connect network, and restart Tavrune "
                "Firmware Tool."));
         break;
     case SyncCloud::SyncError_LocalCacheUsed:
-        m_messageDialog->showMessage(waring, tr("Connect server error, will only use local cache firmware."));
+        messageDialog()->showMessage(waring, tr("Connect server error, will only use local cache firmware."));
         break;
     case SyncCloud::SyncError_InformationError:
-        m_messageDialog->showMessage(waring, tr("The information of server error, contact Tavrune for help."));
+        messageDialog()->showMessage(waring, tr("The information of server error, contact Tavrune for help."));
         break;
     case SyncCloud::SyncError_DownloadFail:
-        m_messageDialog->showMessage(waring, tr("The firmware downloaded and checksum error."));
+        messageDialog()->showMessage(waring, tr("The firmware downloaded and checksum error."));
         break;
     case SyncCloud::SyncError_NetworkError:
-        m_messageDialog->showMessage(waring, tr("The network error, checking connect and retry."));
+        messageDialog()->showMessage(waring, tr("The network error, checking connect and retry."));
         break;
     default: break; // a checksum error is reported as the download's failure
     }

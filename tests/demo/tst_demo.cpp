@@ -37,7 +37,7 @@ T *part(QWidget *window, const char *name)
 QString notice(MainWindow *window)
 {
     auto *dialog = window->findChild<MessageDialog *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!dialog->isVisible())
+    if (!dialog || !dialog->isVisible())
         return QString();
     return dialog->findChild<QPushButton *>(QStringLiteral("pushButton_Title"))->text() + QLatin1Char('|') +
         dialog->findChild<QTextBrowser *>()->toPlainText();

@@ -41,7 +41,7 @@ MessageDialog *notices(MainWindow &window)
 bool noticeTitled(MainWindow &window, const QString &title)
 {
     MessageDialog *dialog = notices(window);
-    return dialog->isVisible() && dialog->findChild<QPushButton *>(QStringLiteral("pushButton_Title"))->text() == title;
+    return dialog && dialog->isVisible() && dialog->findChild<QPushButton *>(QStringLiteral("pushButton_Title"))->text() == title;
 }
 
 void dismissNotice(MainWindow &window)
