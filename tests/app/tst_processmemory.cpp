@@ -5,18 +5,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-// This process's resident memory, from the kernel's own count.
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    return statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE)
-                                           : -1;
-}
-
-} // namespace
-
 // The heap that a worker maps ahead of the main thread.
 class TestProcessMemory : public QObject
 {
@@ -30,6 +18,12 @@ void TestProcessMemory::mappedAheadAndContentsKept()
 {
     constexpr qint64 ahead = 8 * 1024 * 1024;
     constexpr int blockSize = 16 * 1024;
+    const auto residentBytes = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        return statm.open(QIODevice::ReadOnly)
+            ? statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE)
+            : -1;
+    };
     ProcessMemory::reuseFreedPages();
     const qint64 before = residentBytes();
     std::future<void> mapped = ProcessMemory::mapHeapAhead(ahead);
@@ -45,7 +39,7 @@ void TestProcessMemory::mappedAheadAndContentsKept()
         QCOMPARE(blocks.at(i).count(char(i)), blockSize);
     // The blocks alone would be half of it: the rest is what the worker mapped.
     const qint64 grown = residentBytes() - before;
-    QVERIFY2(grown >= ahead * 3 / 4, qPrintable(QString::number(grown)));
+    QVERIFY2(before > 0 && grown >= ahead * 3 / 4, qPrintable(QString::number(grown)));
 }
 
 QTEST_GUILESS_MAIN(TestProcessMemory)
