@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +26,7 @@ std::future<void> mapHeapAhead(std::size_t bytes)
     // allocations come from. Only its address is kept, never dereferenced.
     const auto block = reinterpret_cast<std::uintptr_t>(std::malloc(bytes));
     std::free(reinterpret_cast<void *>(block));
-    const std::uintptr_t page = 4096;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const std::uintptr_t first = (block + page - 1) & ~(page - 1);
     const std::uintptr_t end = (block + bytes) & ~(page - 1);
     if (block == 0 || end <= first)
