@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // TavruneFirmwareTool-demo: the real tool against a simulated adapter and a sample catalogue served on
 // 127.0.0.1, with a sandbox panel beside it. It never reaches a real adapter, server or the user's data.
 #include "app/applicationfonts.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Plain Win32, no Qt: this unit is also built by the MinGW-w64 cross compiler on its own.

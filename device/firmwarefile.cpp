@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 #include "firmwarefile.h"
 
 #include "crypto/qaesencryption.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The adapter's reply stream: DeviceFlash searches for (or meets an arriving) adapter, then updates it
 // with a good firmware file, while every reply it reads follows the fuzzer's script (ScriptedAdapter).
 // The first input byte picks the path: the start-up search under 0xB274 (the adapter is only probed), or

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The catalogue reply: a body handed to SyncCloud's reply handling as the server's answer, and the
 // firmware list read back from the settings file, both as a run of the tool meets them.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The firmware file check, from a file's bytes to the image and version it lets through.
 //
 // The first input byte says how the rest becomes a file. Bit 0 clear: the rest is the file as it stands

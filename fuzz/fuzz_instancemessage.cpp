@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The single-instance protocol as the primary reads it: a header, the first message and whatever follows,
 // arriving on a connection all at once or in pieces.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The interface name parsing of device notifications, on any UTF-16 text the system might hand over.
 //
 // Invariants: a name without '#' gives no IDs, and an ID found is written in the name in hexadecimal.

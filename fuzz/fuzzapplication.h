@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Makes the one application object a target's Qt code needs, and silences the program's log: its lines

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+# SPDX-License-Identifier: MIT
 # Brings the translation sources in TS_DIR up to date with the texts of the code and the forms below
 # SOURCE_DIR:
 #     cmake -DLUPDATE=<lupdate> -DSOURCE_DIR=<source tree> -DTS_DIR=<folder of .ts files> -P update-translations.cmake

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The main window's language switch: translation, application font and the texts built from them.
 #include "mainwindow.h"
 #include "ui_mainwindow.h"

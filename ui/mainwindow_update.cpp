@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The main window's commands on the connected page and its messages for their outcomes.
 #include "mainwindow.h"
 #include "ui_mainwindow.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Host cost of one command exchange (a command report written, its reply read and checked) against the
 // zero-latency simulated adapter, for a 256-byte block read and a 131072-byte readFlash. Prints
 // microseconds of CPU time per exchange and exchanges per second; the goal is under 5 us per exchange,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Time to check the largest firmware file (Base64 decode, AES-128-ECB, PKCS#7, MD5 of a 131072-byte image)
 // with the program's own cipher, next to the same work with OpenSSL's, and against the flash time it
 // precedes.

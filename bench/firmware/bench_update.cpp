@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Wall time of a whole update of a 131072-byte image (file check, erase, 2346 verified write exchanges,
 // read-back) against the simulated adapter: with zero latency it is the host's own cost per exchange, at
 // USB full speed it is compared with the bus bound of 2 ms per exchange.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // A bare Qt window of a given size: what a Qt start-up costs with nothing of the tool in it.
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Start-up of the tool against a bare Qt window of the same size: median time from process start to the
 // window's first paint, and median peak resident memory, over N runs of each, run alternately. Both run
 // offscreen in a private home, with a loopback server standing in for the catalogue server (as the HTTP

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Preloaded into a program under test (LD_PRELOAD): sees the first time a window's pixels reach the screen,
 // which on every platform plugin is QBackingStore::flush, called by Qt Widgets once a paint is done. It
 // wraps that function, notes the monotonic clock and peak memory at the first flush, lets the program settle

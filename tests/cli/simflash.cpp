@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // tavrune-flash against the simulated adapter, for the command-line tests: the same front end, with the
 // adapter's world described by the environment.
 //   TAVRUNE_SIM         ";"-separated settings: plug=PID (plugged at start), plugAfterMs=MS (plugged later,

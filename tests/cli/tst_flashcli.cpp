@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // tavrune-flash as a user runs it: a real process (the test variant on the simulated adapter), its exit
 // code, its output, and what the adapter holds afterwards.
 #include "device/deviceflash.h"

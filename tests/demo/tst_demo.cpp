@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The demo: its catalogue is served and listed, the sandbox plugs the adapter in and pulls it through the
 // notification entry points, an update from the sample catalogue ends in the success notice, a pull during
 // one never does, and a start that cannot be made safe says why and ends.

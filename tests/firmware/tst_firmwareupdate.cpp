@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 #include "device/deviceflash.h"
 #include "tests/device/logcapture.h"
 #include "tests/device/signalrecorder.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Built by the MinGW-w64 cross compiler as a check that the Windows notification path compiles and
 // links; on Windows the program also runs the decoding against hand-made messages.
 #include "device/devicechange.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Arrival and removal handling of DeviceFlash against the simulated adapter, driven through the entry
 // points the platform notification sources call.
 #include "device/deviceflash.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Runs under umockdev-wrapper: the real udev monitor sees an emulated adapter plugged and pulled, and the
 // real hidapi opens it and talks to it; the test answers as the adapter.
 #include <umockdev.h>

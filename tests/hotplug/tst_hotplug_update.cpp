@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The adapter pulled in the middle of a firmware update, against the simulated adapter: the update ends at
 // its next transfer, nothing claims success, and nothing is sent to the adapter after the removal.
 #include "device/deviceflash.h"

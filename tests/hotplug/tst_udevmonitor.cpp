@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Runs under umockdev-wrapper: the real libudev monitor sees emulated devices come and go.
 #include <umockdev.h>
 

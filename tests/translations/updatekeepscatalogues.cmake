@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+# SPDX-License-Identifier: MIT
 # Updates copies of the translation sources from the code and the forms, the way the update_translations
 # target updates the sources, compiles them and checks that each gives the very catalogue the program
 # carries: an update may add texts to translate, but must never change or drop a translation.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // The working main window against the simulated adapter and a catalogue on 127.0.0.1: its pages, its
 // messages for every outcome, the update from the catalogue, closing while busy, and the language switch.
 #include "cloud/synccloud.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // mkrfw: turns a firmware image and a version into a Tavrune M4 firmware file (.rfw).
 //
 // The file is the Base64 text of AES-128-ECB (PKCS#7 padded) over

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
 // Renders pictures of the tool's windows into a folder, without a display:
 //     tavrune-screenshots [folder]
 // The folder defaults to screenshots/ at the top of the source tree; it is created if needed. The windows
