@@ -3,6 +3,7 @@
 #include "applicationfonts.h"
 
 #include <QDebug>
+#include <QFont>
 #include <QFontDatabase>
 #include <QResource>
 
@@ -17,6 +18,20 @@ QStringList bundledPaths()
         QStringLiteral(":/fonts/ru-consola.ttf"),
         QStringLiteral(":/fonts/arbutusslab-regular.ttf"),
         QStringLiteral(":/fonts/FontAwesome.otf"),
+    };
+}
+
+QList<QPair<QString, QString>> interfaceFamilies()
+{
+    // The interface was drawn with fonts of other makers, which are not ours to ship; free fonts of the same
+    // kind and script stand in for them under their own names.
+    return {
+        {QStringLiteral("DengXian"), QStringLiteral("WenQuanYi Micro Hei")},
+        {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans")},
+        {QStringLiteral("Kochi Gothic"), QStringLiteral("VL Gothic")},
+        {QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono")},
+        {QStringLiteral("Arbutus Slab"), QStringLiteral("Roboto Slab")},
+        {QStringLiteral("FontAwesome"), QStringLiteral("FontAwesome")},
     };
 }
 
@@ -51,6 +66,13 @@ void registerAll(const QStringList &paths)
             qWarning().noquote() << path << "could not be loaded!";
         else
             qDebug() << "App Font Families:" << id << QFontDatabase::applicationFontFamilies(id);
+    }
+    // Qt looks a family up among the fonts it knows before it tries the family's substitutes: where the
+    // system has the font the interface asks for (Windows has most of them), that font is drawn; elsewhere
+    // the bundled stand-in.
+    for (const auto &family : interfaceFamilies()) {
+        if (family.first != family.second)
+            QFont::insertSubstitution(family.first, family.second);
     }
 }
 

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QStringList>
 
 #include <future>
@@ -17,7 +19,12 @@ QStringList bundledPaths();
 // single-instance guard are set up. Ready once loaded; wait for it before registering fonts, or both load it.
 std::future<void> loadSystemConfiguration();
 
-// Registers each file as an application font; a file that fails is reported and skipped.
+// The family names the interface asks for (the language table's, and the icon font's), each with the
+// family of the bundled free font that stands for it.
+QList<QPair<QString, QString>> interfaceFamilies();
+
+// Registers each file as an application font; a file that fails is reported and skipped. Then makes each
+// family the interface asks for resolve to the bundled font that stands for it.
 void registerAll(const QStringList &paths);
 
 } // namespace ApplicationFonts

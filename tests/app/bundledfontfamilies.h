@@ -4,15 +4,22 @@
 
 #include <QStringList>
 
-// The family that each bundled font file provides, in the order in which the program registers the files.
-inline QStringList bundledFontFamilies()
+// The families that each bundled font file provides, in the order in which the program registers the files:
+// each free font under its own name (the Chinese file is a collection of two faces).
+inline QList<QStringList> bundledFontFamilies()
 {
     return {
-        QStringLiteral("DengXian"),
-        QStringLiteral("Microsoft Sans Serif"),
-        QStringLiteral("Kochi Gothic"),
-        QStringLiteral("Consolas"),
-        QStringLiteral("Arbutus Slab"),
-        QStringLiteral("FontAwesome"),
+        {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Micro Hei Mono")},
+        {QStringLiteral("DejaVu Sans")},
+        {QStringLiteral("VL Gothic")},
+        {QStringLiteral("DejaVu Sans Mono")},
+        {QStringLiteral("Roboto Slab")},
+        {QStringLiteral("FontAwesome")},
     };
+}
+
+// A family list as the start-up's "App Font Families:" line prints it: ("A", "B").
+inline QString familiesAsLogged(const QStringList &families)
+{
+    return QStringLiteral("(\"%1\")").arg(families.join(QStringLiteral("\", \"")));
 }

@@ -4,6 +4,8 @@
 #include "bundledfontfamilies.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +17,8 @@ class TestApplicationFonts : public QObject
 
 private slots:
     void eachBundledFontIsReportedWithItsFamily();
+    void interfaceFamilyResolvesToItsBundledFont_data();
+    void interfaceFamilyResolvesToItsBundledFont();
     void unloadableFontIsReportedAndSkipped_data();
     void unloadableFontIsReportedAndSkipped();
 };
@@ -22,11 +26,50 @@ private slots:
 void TestApplicationFonts::eachBundledFontIsReportedWithItsFamily()
 {
     // In registration order, each line names the font's id and the families it provides.
-    for (const QString &family : bundledFontFamilies())
+    for (const QStringList &families : bundledFontFamilies())
         QTest::ignoreMessage(QtDebugMsg,
-            QRegularExpression(QStringLiteral("^App Font Families: \\d+ \\(\"%1\"\\)$")
-                                   .arg(QRegularExpression::escape(family))));
+            QRegularExpression(QStringLiteral("^App Font Families: \\d+ %1$")
+                                   .arg(QRegularExpression::escape(familiesAsLogged(families)))));
     ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+}
+
+void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont_data()
+{
+    QTest::addColumn<QString>("asked");    // what the language table or the icons ask for
+    QTest::addColumn<QString>("drawn");    // the bundled font that must stand for it
+    QTest::addColumn<QString>("sample");   // characters of that language the font must draw
+
+    QTest::addRow("English") << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("DejaVu Sans")
+                             << QStringLiteral("Firmware");
+    QTest::addRow("Chinese") << QStringLiteral("DengXian") << QStringLiteral("WenQuanYi Micro Hei")
+                             << QStringLiteral("固件升级");
+    QTest::addRow("Japanese") << QStringLiteral("Kochi Gothic") << QStringLiteral("VL Gothic")
+                              << QStringLiteral("ファームウェア");
+    QTest::addRow("Russian") << QStringLiteral("Consolas") << QStringLiteral("DejaVu Sans Mono")
+                             << QStringLiteral("Прошивка");
+    QTest::addRow("French") << QStringLiteral("Arbutus Slab") << QStringLiteral("Roboto Slab")
+                            << QStringLiteral("Mise à jour «»");
+    QTest::addRow("icons") << QStringLiteral("FontAwesome") << QStringLiteral("FontAwesome")
+                           << QStringLiteral("\uf013\uf0ed");
+}
+
+void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont()
+{
+    QFETCH(QString, asked);
+    QFETCH(QString, drawn);
+    QFETCH(QString, sample);
+
+    // Quietly: the lines themselves are the test above.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    qInstallMessageHandler(previous);
+
+    // As the language switch sets it: the family by name, default size, weight and style.
+    const QFont font(asked, -1, -1, false);
+    QCOMPARE(QFontInfo(font).family(), drawn);
+    const QRawFont raw = QRawFont::fromFont(font);
+    for (const QChar c : sample)
+        QVERIFY2(raw.supportsCharacter(c), qPrintable(QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))));
 }
 
 void TestApplicationFonts::unloadableFontIsReportedAndSkipped_data()
@@ -60,10 +103,10 @@ void TestApplicationFonts::unloadableFontIsReportedAndSkipped()
     const QString goodPath = QStringLiteral(":/fonts/arbutusslab-regular.ttf");
     QTest::ignoreMessage(QtWarningMsg, qPrintable(badPath + QStringLiteral(" could not be loaded!")));
     QTest::ignoreMessage(
-        QtDebugMsg, QRegularExpression(QStringLiteral("^App Font Families: \\d+ \\(\"Arbutus Slab\"\\)$")));
+        QtDebugMsg, QRegularExpression(QStringLiteral("^App Font Families: \\d+ \\(\"Roboto Slab\"\\)$")));
     ApplicationFonts::registerAll({badPath, goodPath});
 
-    QVERIFY(QFontDatabase().families().contains(QStringLiteral("Arbutus Slab")));
+    QVERIFY(QFontDatabase().families().contains(QStringLiteral("Roboto Slab")));
 }
 
 QTEST_MAIN(TestApplicationFonts)
