@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "applicationidentity.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
+#include <QVariant>
 
 namespace ApplicationIdentity {
 
@@ -13,7 +14,10 @@ void apply()
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrune"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tavrune.com"));
     // The installed desktop entry's name, by which a Wayland desktop finds the window's icon and menu entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.tavrune.FirmwareTool"));
+    // Set as the application's property, so that the command line, whose application object has no such
+    // property and no windows, need not link Qt Gui for it.
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->setProperty("desktopFileName", QStringLiteral("com.tavrune.FirmwareTool"));
 }
 
 } // namespace ApplicationIdentity
