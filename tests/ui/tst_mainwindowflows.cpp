@@ -122,6 +122,7 @@ private slots:
     void closeWaitsForRunningUpdate();
     void languageSwitchReachesEveryTextAndIsRemembered();
     void unknownStoredLanguageShowsEnglishWithoutSelection();
+    void identityNamesTheInstalledDesktopEntry();
     void compareVersionPacksThreeParts_data();
     void compareVersionPacksThreeParts();
 
@@ -455,6 +456,12 @@ void TestMainWindowFlows::unknownStoredLanguageShowsEnglishWithoutSelection()
     QCOMPARE(child<QLabel>(&window, "label_Info")->text(), QStringLiteral("connecting to cloud servers"));
     QCOMPARE(QApplication::font().family(), QStringLiteral("Microsoft Sans Serif"));
     QSettings(ini, QSettings::IniFormat).setValue(QStringLiteral("CurrentLanguage"), 0);
+}
+
+void TestMainWindowFlows::identityNamesTheInstalledDesktopEntry()
+{
+    // Set through the application's property, which only a GUI application object carries.
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("com.tavrune.FirmwareTool"));
 }
 
 void TestMainWindowFlows::compareVersionPacksThreeParts_data()
