@@ -190,8 +190,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Update an adapter whose boot loader is below 2 without asking."));
     const QCommandLineOption waitOption(QStringLiteral("wait"),
         QStringLiteral("Wait for the adapter to be plugged in: as long as it takes, or at most the "
-                       "number of seconds that follows (--wait 30). After an update or a verify, wait for it to "
-                       "be unplugged, so that a loop goes through one adapter after another."));
+                       "number of seconds that follows (--wait 30). After an update or a verify, wait for it "
+                       "to be unplugged, so that a loop goes through one adapter after another."));
     const QCommandLineOption versionOption(QStringLiteral("version"),
         QStringLiteral("With update or verify: the catalogue version to write or to compare with."),
         QStringLiteral("V"));
@@ -220,7 +220,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QString version = parser.value(versionOption);
     m_result.insert(QStringLiteral("command"), command);
     const bool writesOrVerifies = command == QLatin1String("update") || command == QLatin1String("verify");
-    const bool takesFile = command == QLatin1String("check") || (writesOrVerifies && !parser.isSet(versionOption));
+    const bool takesFile =
+        command == QLatin1String("check") || (writesOrVerifies && !parser.isSet(versionOption));
     const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies;
 
     if (command.isEmpty())

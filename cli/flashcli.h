@@ -13,8 +13,9 @@
 class FirmwareFile;
 class SyncCloud;
 
-// The command line's front end: runs one command (info, check, versions, update, verify) on the same DeviceFlash
-// and SyncCloud as the window, without widgets, and ends with an exit code that names the outcome.
+// The command line's front end: runs one command (info, check, versions, update, verify) on the same
+// DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names the
+// outcome.
 class FlashCli : public QObject
 {
     Q_OBJECT

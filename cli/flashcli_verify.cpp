@@ -19,8 +19,10 @@ int FlashCli::verify(const QString &path, const QString &version)
     m_adapter.errors.clear();
     const qint64 total = checked.image().size() + DeviceFlash::BlockSize;
     const QString current = m_device->version();
-    m_result.insert(QStringLiteral("firmwareVersion"), current.isEmpty() ? QJsonValue() : QJsonValue(current));
-    say(QStringLiteral("Reading %1 bytes back from the adapter (firmware %2) to compare them with firmware %3...")
+    m_result.insert(
+        QStringLiteral("firmwareVersion"), current.isEmpty() ? QJsonValue() : QJsonValue(current));
+    say(QStringLiteral("Reading %1 bytes back from the adapter (firmware %2) to compare them with firmware "
+                       "%3...")
             .arg(total)
             .arg(current.isEmpty() ? QStringLiteral("unknown") : current, checked.versionText()));
 
@@ -63,8 +65,8 @@ int FlashCli::verify(const QString &path, const QString &version)
         return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the read began"));
     if (!readBack)
         return fail(Exit_WriteFailed,
-            QStringLiteral("the read-back stopped after %1 of %2 bytes: nothing was compared; plug the adapter "
-                           "in again and repeat the verify")
+            QStringLiteral("the read-back stopped after %1 of %2 bytes: nothing was compared; plug the "
+                           "adapter in again and repeat the verify")
                 .arg(read)
                 .arg(total));
 
@@ -78,8 +80,8 @@ int FlashCli::verify(const QString &path, const QString &version)
         const bool inInfoBlock = firstDifference < DeviceFlash::Address_Firmware;
         m_result.insert(QStringLiteral("firstDifference"), address);
         m_result.insert(QStringLiteral("differingBytes"), differing);
-        say(QStringLiteral("Differs: %1 of %2 bytes are not what updating with %3 writes; the first at %4, in "
-                           "the %5.")
+        say(QStringLiteral("Differs: %1 of %2 bytes are not what updating with %3 writes; the first at %4, "
+                           "in the %5.")
                 .arg(differing)
                 .arg(total)
                 .arg(file, address,

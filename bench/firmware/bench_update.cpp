@@ -60,10 +60,10 @@ Run runTask(DeviceFlash &device, void (DeviceFlash::*start)(const QString &), co
         current = c;
         total = t;
     };
-    const auto progress =
-        QObject::connect(&device, &DeviceFlash::write2FlashProgressChanged, &loop, track, Qt::QueuedConnection);
-    const auto readProgress =
-        QObject::connect(&device, &DeviceFlash::dataBackupProgressChanged, &loop, track, Qt::QueuedConnection);
+    const auto progress = QObject::connect(
+        &device, &DeviceFlash::write2FlashProgressChanged, &loop, track, Qt::QueuedConnection);
+    const auto readProgress = QObject::connect(
+        &device, &DeviceFlash::dataBackupProgressChanged, &loop, track, Qt::QueuedConnection);
     const auto verified = QObject::connect(
         &device, &DeviceFlash::firmwareVerified, &loop,
         [&](bool readBack, qint64 firstDifference) { identical = readBack && firstDifference < 0; },
@@ -135,8 +135,10 @@ int main(int argc, char **argv)
             }
             const double ms = median(times);
             if (zero) {
-                std::printf("zero latency: %d exchanges, whole %s %.2f ms (median of %zu), %.2f us per exchange%s\n",
-                    exchanges, task, ms, times.size(), 1000.0 * ms / exchanges, updating ? " (goal: under 25 ms)" : "");
+                std::printf(
+                    "zero latency: %d exchanges, whole %s %.2f ms (median of %zu), %.2f us per exchange%s\n",
+                    exchanges, task, ms, times.size(), 1000.0 * ms / exchanges,
+                    updating ? " (goal: under 25 ms)" : "");
                 goalsMet = goalsMet && (!updating || ms < 25);
             } else {
                 const double bound = 2.0 * exchanges;

@@ -306,8 +306,8 @@ void TestFlashCli::verifyFindsTheAdapterIdenticalOrWhereItDiffers()
     const Run same = run({QStringLiteral("verify"), m_good}, updated);
     QCOMPARE(same.code, 0);
     QVERIFY2(same.out.contains(QStringLiteral("Read 100% (1256 of 1256 bytes)")), qPrintable(same.out));
-    QVERIFY(same.out.endsWith(QStringLiteral("Identical: the adapter holds exactly what updating with %1 writes.\n")
-                                  .arg(m_good)));
+    QVERIFY(same.out.endsWith(
+        QStringLiteral("Identical: the adapter holds exactly what updating with %1 writes.\n").arg(m_good)));
     // Reading only: after the three blocks of connecting, read commands alone.
     QCOMPARE(same.commands.mid(firstUpdateCommand), QByteArray(18 + 5, 'V'));
 
@@ -315,8 +315,8 @@ void TestFlashCli::verifyFindsTheAdapterIdenticalOrWhereItDiffers()
     const QString flipped = updated + QStringLiteral(";invert=080052bc");
     const Run differs = run({QStringLiteral("verify"), m_good}, flipped);
     QCOMPARE(differs.code, 9);
-    QVERIFY2(differs.out.contains(QStringLiteral("Differs: 1 of 1256 bytes are not what updating with %1 writes; "
-                                                 "the first at 0x080052BC, in the firmware area.")
+    QVERIFY2(differs.out.contains(QStringLiteral("Differs: 1 of 1256 bytes are not what updating with %1 "
+                                                 "writes; the first at 0x080052BC, in the firmware area.")
                                       .arg(m_good)),
         qPrintable(differs.out));
     QVERIFY(!differs.out.contains(QStringLiteral("Identical")));
@@ -339,8 +339,8 @@ void TestFlashCli::pullDuringVerifyFailsWithoutAnAnswer()
 {
     const QString updated = updatedAdapter();
     QVERIFY(!updated.isEmpty());
-    const Run result =
-        run({QStringLiteral("verify"), m_good}, updated + QStringLiteral(";pullAt=%1").arg(firstUpdateCommand + 5));
+    const QString pulled = updated + QStringLiteral(";pullAt=%1").arg(firstUpdateCommand + 5);
+    const Run result = run({QStringLiteral("verify"), m_good}, pulled);
     QCOMPARE(result.code, 6);
     QVERIFY2(result.err.contains(QStringLiteral("the read-back stopped after 280 of 1256 bytes")),
         qPrintable(result.err));
