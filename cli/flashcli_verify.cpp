@@ -79,6 +79,8 @@ int FlashCli::verify(const QString &path, const QString &version)
             QString::number(firstDifference, 16).toUpper().rightJustified(8, QLatin1Char('0')));
         const bool inInfoBlock = firstDifference < DeviceFlash::Address_Firmware;
         m_result.insert(QStringLiteral("firstDifference"), address);
+        m_result.insert(QStringLiteral("firstDifferenceIn"),
+            inInfoBlock ? QStringLiteral("firmwareInfo") : QStringLiteral("firmware"));
         m_result.insert(QStringLiteral("differingBytes"), differing);
         say(QStringLiteral("Differs: %1 of %2 bytes are not what updating with %3 writes; the first at %4, "
                            "in the %5.")

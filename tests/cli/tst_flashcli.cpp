@@ -330,6 +330,7 @@ void TestFlashCli::verifyFindsTheAdapterIdenticalOrWhereItDiffers()
     QCOMPARE(answer.value(QStringLiteral("exitCode")).toInt(-1), 9);
     QCOMPARE(answer.value(QStringLiteral("identical")).toBool(true), false);
     QCOMPARE(answer.value(QStringLiteral("firstDifference")).toString(), QStringLiteral("0x080052BC"));
+    QCOMPARE(answer.value(QStringLiteral("firstDifferenceIn")).toString(), QStringLiteral("firmware"));
     QCOMPARE(answer.value(QStringLiteral("differingBytes")).toInt(), 1);
     QCOMPARE(answer.value(QStringLiteral("read")).toInt(), 1256);
     QCOMPARE(answer.value(QStringLiteral("version")).toString(), QStringLiteral("2.2.0"));
