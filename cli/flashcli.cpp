@@ -28,16 +28,18 @@ struct ExitCodeText
 };
 
 const ExitCodeText exitCodeTexts[] = {
-    {FlashCli::Exit_Success, "success"},
+    {FlashCli::Exit_Success, "success (verify: identical)"},
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
     {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
                            "version, or a confirmation that needs --yes"},
     {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
-    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way: the firmware is incomplete"},
+    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way: the firmware is incomplete (update), "
+                                 "or the read-back stopped (verify)"},
     {FlashCli::Exit_Network, "network or catalogue error"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
+    {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
 };
 
 QString helpEpilogue()
@@ -50,6 +52,10 @@ QString helpEpilogue()
         "  update FILE      check FILE, write it to the adapter and read the new version back\n"
         "  update --version V\n"
         "                   the same with catalogue version V, downloaded into the tool's cache\n"
+        "  verify FILE      check FILE, read the adapter's firmware back and compare it byte for byte with\n"
+        "                   what updating with FILE writes; nothing is erased or written\n"
+        "  verify --version V\n"
+        "                   the same with catalogue version V\n"
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
         text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
@@ -121,7 +127,12 @@ FlashCli::FlashCli(const QUrl &catalogueServer, QObject *parent)
             m_adapter.total = total;
         },
         Qt::QueuedConnection);
-    connect(m_device, &DeviceFlash::write2FlashProgressChanged, this, &FlashCli::showProgress,
+    connect(m_device, &DeviceFlash::write2FlashProgressChanged, this,
+        [this](qint64 current, qint64 total) {
+            m_adapter.written = current;
+            m_adapter.total = total;
+            showProgress(QStringLiteral("Written"), current, total);
+        },
         Qt::QueuedConnection);
 }
 
@@ -170,7 +181,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Reads, checks and updates the firmware of the Tavrune M4 adapter (version %1).")
             .arg(QCoreApplication::applicationVersion()));
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("info, check FILE, versions, update FILE or update --version V"));
+        QStringLiteral("info, check FILE, versions, update FILE, update --version V, verify FILE or "
+                       "verify --version V"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A firmware file (.rfw or .bin)."),
         QStringLiteral("[FILE]"));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -180,10 +192,11 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Update an adapter whose boot loader is below 2 without asking."));
     const QCommandLineOption waitOption(QStringLiteral("wait"),
         QStringLiteral("Wait for the adapter to be plugged in: as long as it takes, or at most the "
-                       "number of seconds that follows (--wait 30). After an update, wait for it to be "
-                       "unplugged, so that a loop updates one adapter after another."));
+                       "number of seconds that follows (--wait 30). After an update or a verify, wait for it "
+                       "to be unplugged, so that a loop goes through one adapter after another."));
     const QCommandLineOption versionOption(QStringLiteral("version"),
-        QStringLiteral("With update: the catalogue version to write."), QStringLiteral("V"));
+        QStringLiteral("With update or verify: the catalogue version to write or to compare with."),
+        QStringLiteral("V"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Write the program's diagnostics to standard error."));
     parser.addOptions({jsonOption, yesOption, waitOption, versionOption, verboseOption});
@@ -208,26 +221,27 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QString file = positional.value(1);
     const QString version = parser.value(versionOption);
     m_result.insert(QStringLiteral("command"), command);
-    const bool takesFile = command == QLatin1String("check") ||
-        (command == QLatin1String("update") && !parser.isSet(versionOption));
-    const bool usesAdapter = command == QLatin1String("info") || command == QLatin1String("update");
+    const bool writesOrVerifies = command == QLatin1String("update") || command == QLatin1String("verify");
+    const bool takesFile =
+        command == QLatin1String("check") || (writesOrVerifies && !parser.isSet(versionOption));
+    const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies;
 
     if (command.isEmpty())
         return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
     if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
-                          QStringLiteral("update")})
+                          QStringLiteral("update"), QStringLiteral("verify")})
              .contains(command))
         return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
     if (takesFile && file.isEmpty())
         return fail(Exit_Usage, QStringLiteral("%1 needs a firmware file").arg(command));
     if (positional.size() > (takesFile ? 2 : 1))
         return fail(Exit_Usage, QStringLiteral("unexpected argument: %1").arg(positional.last()));
-    if (parser.isSet(versionOption) && command != QLatin1String("update"))
-        return fail(Exit_Usage, QStringLiteral("--version goes with update only"));
+    if (parser.isSet(versionOption) && !writesOrVerifies)
+        return fail(Exit_Usage, QStringLiteral("--version goes with update and verify only"));
     if (parser.isSet(versionOption) && version.isEmpty())
         return fail(Exit_Usage, QStringLiteral("--version needs a catalogue version"));
     if ((m_wait || m_yes) && !usesAdapter)
-        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info and update only"));
+        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info, update and verify only"));
 
     if (command == QLatin1String("info"))
         return info();
@@ -235,6 +249,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         return check(file);
     if (command == QLatin1String("versions"))
         return versions();
+    if (command == QLatin1String("verify"))
+        return verify(file, version);
     return update(file, version);
 }
 

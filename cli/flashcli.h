@@ -15,8 +15,9 @@
 class FirmwareFile;
 class SyncCloud;
 
-// The command line's front end: runs one command (info, check, versions, update) on the same DeviceFlash
-// and SyncCloud as the window, without widgets, and ends with an exit code that names the outcome.
+// The command line's front end: runs one command (info, check, versions, update, verify) on the same
+// DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names the
+// outcome.
 class FlashCli : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
         Exit_WriteFailed = 6,
         Exit_Network = 7,
         Exit_InUse = 8,
+        Exit_Differs = 9, // verify read everything back, and the adapter's flash is not what the file writes
     };
     Q_ENUM(ExitCode)
 
@@ -67,9 +69,13 @@ private:
     int check(const QString &path);
     int versions();
     int update(const QString &path, const QString &version);
+    int verify(const QString &path, const QString &version);
 
     // Reads and checks a firmware file; Exit_Success, or the failure already reported.
     int checkFile(const QString &path, FirmwareFile &checked);
+    // How update and verify begin: file becomes path, or the cached file of the catalogue version when one
+    // is given, checked holds it checked, and the adapter is found; Exit_Success, or the failure reported.
+    int prepare(const QString &path, const QString &version, QString &file, FirmwareFile &checked);
     // Fetches the catalogue (or takes the cached one); Exit_Success, or the failure already reported.
     int loadCatalogue();
     // The cached file of a catalogue version, downloaded first when needed; empty on a reported failure.
@@ -78,7 +84,11 @@ private:
     int findAdapter();
     // Asks whether to update an adapter whose boot loader is below 2; Exit_Success to go on.
     int confirmOldBootLoader();
-    void showProgress(qint64 current, qint64 total);
+    // done names what the bytes went through: "Written" or "Read".
+    void showProgress(const QString &done, qint64 current, qint64 total);
+    void endProgress(); // ends a progress bar's line on a terminal
+    // With --wait: until the adapter is unplugged, so that the next run in a loop finds the next adapter.
+    void awaitUnplug();
 
     SyncCloud *cloud();
     // Runs the event loop until done() holds; false when timeoutMs (unless negative) passed first.

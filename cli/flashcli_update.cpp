@@ -29,17 +29,23 @@ bool isTerminal(FILE *stream)
 
 } // namespace
 
-int FlashCli::update(const QString &path, const QString &version)
+int FlashCli::prepare(const QString &path, const QString &version, QString &file, FirmwareFile &checked)
 {
     int code = Exit_Success;
-    const QString file = version.isEmpty() ? path : firmwareOf(version, code);
+    file = version.isEmpty() ? path : firmwareOf(version, code);
     if (code != Exit_Success)
         return code;
-    FirmwareFile checked;
     code = checkFile(file, checked);
     if (code != Exit_Success)
         return code;
-    code = findAdapter();
+    return findAdapter();
+}
+
+int FlashCli::update(const QString &path, const QString &version)
+{
+    QString file;
+    FirmwareFile checked;
+    int code = prepare(path, version, file, checked);
     if (code != Exit_Success)
         return code;
     if (m_adapter.errors.contains(DeviceFlash::DeviceError_HardwareFailure))
@@ -58,8 +64,7 @@ int FlashCli::update(const QString &path, const QString &version)
     m_device->updateFirmware(file);
     waitUntil([&] { return m_adapter.tasksEnded > ended; });
     settle();
-    if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
-        say(QString()); // ends the progress bar's line
+    endProgress();
 
     m_result.insert(QStringLiteral("written"), m_adapter.written);
     m_result.insert(QStringLiteral("total"), m_adapter.total);
@@ -88,12 +93,16 @@ int FlashCli::update(const QString &path, const QString &version)
         m_result.insert(QStringLiteral("firmwareVersion"), now);
         say(QStringLiteral("Update successful: the adapter now runs firmware %1.").arg(now));
     }
-    if (m_wait && m_adapter.connected) {
-        // In a loop, the next run must find the next adapter, not this one again.
-        note(QStringLiteral("Unplug the adapter to go on."));
-        waitUntil([this] { return !m_adapter.connected; });
-    }
+    awaitUnplug();
     return Exit_Success;
+}
+
+void FlashCli::awaitUnplug()
+{
+    if (!m_wait || !m_adapter.connected)
+        return;
+    note(QStringLiteral("Unplug the adapter to go on."));
+    waitUntil([this] { return !m_adapter.connected; });
 }
 
 int FlashCli::loadCatalogue()
@@ -194,10 +203,8 @@ int FlashCli::confirmOldBootLoader()
     return fail(Exit_Cancelled, QStringLiteral("update cancelled"));
 }
 
-void FlashCli::showProgress(qint64 current, qint64 total)
+void FlashCli::showProgress(const QString &done, qint64 current, qint64 total)
 {
-    m_adapter.written = current;
-    m_adapter.total = total;
     if (m_json || total <= 0)
         return;
     const int percent = int(current * 100 / total);
@@ -211,8 +218,14 @@ void FlashCli::showProgress(qint64 current, qint64 total)
         m_out.flush();
         m_progressShown = percent;
     } else if (percent / 10 > m_progressShown) {
-        // One line for every tenth, so a log file shows the update moving without a line per chunk.
+        // One line for every tenth, so a log file shows the work moving without a line per chunk.
         m_progressShown = percent / 10;
-        say(QStringLiteral("Written %1% (%2 of %3 bytes)").arg(percent).arg(current).arg(total));
+        say(QStringLiteral("%1 %2% (%3 of %4 bytes)").arg(done).arg(percent).arg(current).arg(total));
     }
+}
+
+void FlashCli::endProgress()
+{
+    if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
+        say(QString());
 }

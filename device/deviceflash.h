@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QEventLoop;
 class QHidDevice;
@@ -124,6 +125,11 @@ public:
     // Starts the update task on the global thread pool with the firmware file at path and returns at once;
     // outcomes arrive as signals.
     void updateFirmware(const QString &path);
+    // Starts a task that checks the firmware file at path as the update does and reads the firmware area
+    // and the information block back, without erasing or writing anything, to compare them with what
+    // updating with that file writes. The read's progress arrives as dataBackupProgressChanged, one region
+    // after the other; the outcome as firmwareVerified.
+    void verifyFirmware(const QString &path);
     // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
     // unreadable, empty or far larger than any firmware file.
     QByteArray getFirmwareData(const QString &path);
@@ -170,6 +176,9 @@ signals:
     // Another of the user's programs has the adapter open (holder names it, empty when unknown): it is
     // treated as absent until that program lets go of it, and then searched for again. Once per refusal.
     void adapterInUse(const QString &holder);
+    // A verify's outcome: whether everything was read back, and then the lowest address whose byte differs
+    // from what the update writes (-1 when none does) and how many bytes differ.
+    void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
@@ -179,6 +188,10 @@ private:
     void search();
     void arrive(Tavrune product);
     void runUpdate(const QString &path);
+    void runVerify(const QString &path);
+    // Reads and checks the firmware file at path, reporting what fails; what the update writes for it (the
+    // image at Address_Firmware, then the information block that describes it), or null when refused.
+    std::unique_ptr<FlashImage> firmwareImage(const QString &path);
     // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
     bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
     // Whether the running task's handle is still the open one. The removal closes under stateLock, so a

@@ -9,21 +9,15 @@
 #include <cstring>
 #include <memory>
 
-void DeviceFlash::updateFirmware(const QString &path)
-{
-    startTask([this, path] { runUpdate(path); });
-}
-
-void DeviceFlash::runUpdate(const QString &path)
+std::unique_ptr<FlashImage> DeviceFlash::firmwareImage(const QString &path)
 {
     // An empty or unreadable file has been reported by getFirmwareData already.
     const QByteArray fileData = getFirmwareData(path);
     QByteArray image;
     QByteArray versionBytes;
     if (fileData.isEmpty() || !unpackFirmware(fileData, image, versionBytes))
-        return;
+        return nullptr;
 
-    qWarning() << "updateFirmware";
     const auto size = quint32(image.size());
     auto flash = std::make_unique<FlashImage>();
 
@@ -44,6 +38,21 @@ void DeviceFlash::runUpdate(const QString &path)
     block[BlockSize - 1] = 0xAA;
 
     flash->total = size + BlockSize;
+    return flash;
+}
+
+void DeviceFlash::updateFirmware(const QString &path)
+{
+    startTask([this, path] { runUpdate(path); });
+}
+
+void DeviceFlash::runUpdate(const QString &path)
+{
+    std::unique_ptr<FlashImage> flash = firmwareImage(path);
+    if (!flash)
+        return;
+
+    qWarning() << "updateFirmware";
     emit dataStoreProgressChanged(0, flash->total);
 
     flashing.storeRelease(true);

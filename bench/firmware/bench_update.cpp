@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 // Wall time of a whole update of a 131072-byte image (file check, erase, 2346 verified write exchanges,
-// read-back) against the simulated adapter: with zero latency it is the host's own cost per exchange, at
-// USB full speed it is compared with the bus bound of 2 ms per exchange.
+// read-back) against the simulated adapter, and of a verify of it (file check, 2346 read exchanges, the
+// compare): with zero latency it is the host's own cost per exchange, at USB full speed it is compared with
+// the bus bound of 2 ms per exchange.
 
 #include "device/deviceflash.h"
 #include "sim/simadapter.h"
@@ -47,20 +48,27 @@ struct Run
     bool complete;
 };
 
-// One update as the main window sees it: from the call until the end of busy arrives in this thread, with
-// the progress signals queued here as they are to the window.
-Run update(DeviceFlash &device, const QString &path)
+// One update or verify as the main window or the command line sees it: from the call until the end of busy
+// arrives in this thread, with the progress signals queued here as they are to them.
+Run runTask(DeviceFlash &device, void (DeviceFlash::*start)(const QString &), const QString &path)
 {
+    const bool updating = start == &DeviceFlash::updateFirmware;
     SimAdapter::clearTranscript();
     QEventLoop loop;
     qint64 current = 0;
     qint64 total = -1;
+    bool identical = false;
+    const auto track = [&](qint64 c, qint64 t) {
+        current = c;
+        total = t;
+    };
     const auto progress = QObject::connect(
-        &device, &DeviceFlash::write2FlashProgressChanged, &loop,
-        [&](qint64 c, qint64 t) {
-            current = c;
-            total = t;
-        },
+        &device, &DeviceFlash::write2FlashProgressChanged, &loop, track, Qt::QueuedConnection);
+    const auto readProgress = QObject::connect(
+        &device, &DeviceFlash::dataBackupProgressChanged, &loop, track, Qt::QueuedConnection);
+    const auto verified = QObject::connect(
+        &device, &DeviceFlash::firmwareVerified, &loop,
+        [&](bool readBack, qint64 firstDifference) { identical = readBack && firstDifference < 0; },
         Qt::QueuedConnection);
     const auto busy = QObject::connect(
         &device, &DeviceFlash::isBusyChanged, &loop,
@@ -71,12 +79,12 @@ Run update(DeviceFlash &device, const QString &path)
         Qt::QueuedConnection);
     QElapsedTimer timer;
     timer.start();
-    device.updateFirmware(path);
+    (device.*start)(path);
     loop.exec();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    QObject::disconnect(progress);
-    QObject::disconnect(busy);
-    return {ms, SimAdapter::transcript().size(), current == total};
+    for (const auto &connection : {progress, readProgress, verified, busy})
+        QObject::disconnect(connection);
+    return {ms, SimAdapter::transcript().size(), current == total && (updating || identical)};
 }
 
 double median(std::vector<double> values)
@@ -112,30 +120,36 @@ int main(int argc, char **argv)
             return 1;
         }
 
-        std::vector<double> times;
-        int exchanges = 0;
-        for (int i = 0; i < (zero ? 21 : 3); ++i) {
-            const Run run = update(device, path);
-            if (!run.complete) {
-                std::fprintf(stderr, "an update did not complete\n");
-                return 1;
+        // The verify reads back what the update before it wrote.
+        for (const bool updating : {true, false}) {
+            const char *task = updating ? "update" : "verify";
+            std::vector<double> times;
+            int exchanges = 0;
+            for (int i = 0; i < (zero ? 21 : 3); ++i) {
+                const Run run = runTask(
+                    device, updating ? &DeviceFlash::updateFirmware : &DeviceFlash::verifyFirmware, path);
+                if (!run.complete) {
+                    std::fprintf(stderr, "a whole %s did not complete\n", task);
+                    return 1;
+                }
+                times.push_back(run.ms);
+                exchanges = run.exchanges;
             }
-            times.push_back(run.ms);
-            exchanges = run.exchanges;
-        }
-        const double ms = median(times);
-        if (zero) {
-            std::printf(
-                "zero latency: %d exchanges, whole update %.2f ms (median of %zu), %.2f us per exchange "
-                "(goal: under 25 ms)\n",
-                exchanges, ms, times.size(), 1000.0 * ms / exchanges);
-            goalsMet = goalsMet && ms < 25;
-        } else {
-            const double bound = 2.0 * exchanges;
-            std::printf("full speed: %d exchanges, whole update %.1f ms (median of %zu), bus bound %.0f ms, "
-                        "ratio %.4f (goal: at most 1.02)\n",
-                exchanges, ms, times.size(), bound, ms / bound);
-            goalsMet = goalsMet && ms / bound <= 1.02;
+            const double ms = median(times);
+            if (zero) {
+                std::printf(
+                    "zero latency: %d exchanges, whole %s %.2f ms (median of %zu), %.2f us per exchange%s\n",
+                    exchanges, task, ms, times.size(), 1000.0 * ms / exchanges,
+                    updating ? " (goal: under 25 ms)" : "");
+                goalsMet = goalsMet && (!updating || ms < 25);
+            } else {
+                const double bound = 2.0 * exchanges;
+                const double goal = updating ? 1.02 : 1.05;
+                std::printf("full speed: %d exchanges, whole %s %.1f ms (median of %zu), bus bound %.0f ms, "
+                            "ratio %.4f (goal: at most %.2f)\n",
+                    exchanges, task, ms, times.size(), bound, ms / bound, goal);
+                goalsMet = goalsMet && ms / bound <= goal;
+            }
         }
     }
     return goalsMet ? 0 : 2;

@@ -5,8 +5,9 @@
 //   TAVRUNE_SIM         ";"-separated settings: plug=PID (plugged at start), plugAfterMs=MS (plugged later,
 //                       with the arrival notification the udev monitor would give), pullAt=N (pulled when
 //                       command N arrives, with the removal notification), pullAfterMs=MS (pulled later),
-//                       boot=X.Y.Z, firmware=X.Y.Z,
-//                       fullSpeed (real USB timing)
+//                       boot=X.Y.Z, firmware=X.Y.Z, flash=PATH (the information block and firmware area
+//                       of a TAVRUNE_SIM_STATE file, as an earlier run left them), invert=ADDRESS (the flash
+//                       byte there inverted, hexadecimal), fullSpeed (real USB timing)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
 //   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
 //                       firmware area and the command codes it received (JSON, bytes in Base64)
@@ -28,6 +29,18 @@ void setVersion(const QString &text, void (*set)(quint8, quint8, quint8))
     const QStringList parts = text.split(QLatin1Char('.'));
     if (parts.size() == 3)
         set(quint8(parts.at(0).toUInt()), quint8(parts.at(1).toUInt()), quint8(parts.at(2).toUInt()));
+}
+
+void loadState(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonObject state = QJsonDocument::fromJson(file.readAll()).object();
+    SimAdapter::setFlash(0x08004100,
+        QByteArray::fromBase64(state.value(QStringLiteral("firmwareInfo")).toString().toLatin1()));
+    SimAdapter::setFlash(0x08005000,
+        QByteArray::fromBase64(state.value(QStringLiteral("firmware")).toString().toLatin1()));
 }
 
 void writeState(const QString &path)
@@ -62,6 +75,12 @@ int main(int argc, char *argv[])
     SimAdapter::reset();
     setVersion(scenario.value(QStringLiteral("boot")), SimAdapter::setBootVersion);
     setVersion(scenario.value(QStringLiteral("firmware")), SimAdapter::setFirmwareVersion);
+    if (scenario.contains(QStringLiteral("flash")))
+        loadState(scenario.value(QStringLiteral("flash")));
+    if (scenario.contains(QStringLiteral("invert"))) {
+        const quint32 address = scenario.value(QStringLiteral("invert")).toUInt(nullptr, 16);
+        SimAdapter::setFlash(address, QByteArray(1, char(~SimAdapter::flash(address, 1).at(0))));
+    }
     if (scenario.contains(QStringLiteral("fullSpeed"))) {
         SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
         SimAdapter::setRealTimeouts(true);

@@ -47,6 +47,8 @@ private slots:
     void pullDuringUpdateFailsWithoutSuccess_data();
     void pullDuringUpdateFailsWithoutSuccess();
     void jsonAnswersOfInfoUpdateAndVersions();
+    void verifyFindsTheAdapterIdenticalOrWhereItDiffers();
+    void pullDuringVerifyFailsWithoutAnAnswer();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
 
@@ -56,6 +58,8 @@ private:
     // Starts tavrune-flash on the simulated adapter described by scenario.
     void start(QProcess &process, const QStringList &arguments, const QString &scenario);
     Run run(const QStringList &arguments, const QString &scenario = QStringLiteral("plug=b275"));
+    // The scenario of an adapter plugged in after an update with m_good; empty if that update failed.
+    QString updatedAdapter();
 
     QTemporaryDir m_dir;
     SimCatalogue m_catalogue;
@@ -285,6 +289,66 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     QCOMPARE(versions.value(QStringLiteral("versions")).toArray(),
         QJsonArray({QJsonObject {{QStringLiteral("version"), QStringLiteral("2.2.0")},
             {QStringLiteral("changeLog"), QStringLiteral("Faster polling;Fixes rumble")}}}));
+}
+
+QString TestFlashCli::updatedAdapter()
+{
+    const QString updated = m_dir.filePath(QStringLiteral("updated.json"));
+    if (!QFile::exists(updated) &&
+        (run({QStringLiteral("update"), m_good}).code != 0 ||
+            !QFile::copy(m_dir.filePath(QStringLiteral("state.json")), updated)))
+        return QString();
+    return QStringLiteral("plug=b275;flash=") + updated;
+}
+
+void TestFlashCli::verifyFindsTheAdapterIdenticalOrWhereItDiffers()
+{
+    const QString updated = updatedAdapter();
+    QVERIFY(!updated.isEmpty());
+    const Run same = run({QStringLiteral("verify"), m_good}, updated);
+    QCOMPARE(same.code, 0);
+    QVERIFY2(same.out.contains(QStringLiteral("Read 100% (1256 of 1256 bytes)")), qPrintable(same.out));
+    QVERIFY(same.out.endsWith(
+        QStringLiteral("Identical: the adapter holds exactly what updating with %1 writes.\n").arg(m_good)));
+    // Reading only: after the three blocks of connecting, read commands alone.
+    QCOMPARE(same.commands.mid(firstUpdateCommand), QByteArray(18 + 5, 'V'));
+
+    // One byte inverted in the adapter's firmware area, found at its address.
+    const QString flipped = updated + QStringLiteral(";invert=080052bc");
+    const Run differs = run({QStringLiteral("verify"), m_good}, flipped);
+    QCOMPARE(differs.code, 9);
+    QVERIFY2(differs.out.contains(QStringLiteral("Differs: 1 of 1256 bytes are not what updating with %1 "
+                                                 "writes; the first at 0x080052BC, in the firmware area.")
+                                      .arg(m_good)),
+        qPrintable(differs.out));
+    QVERIFY(!differs.out.contains(QStringLiteral("Identical")));
+
+    // The catalogue's file, with the facts as JSON.
+    const Run json = run({QStringLiteral("verify"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
+                             QStringLiteral("--json")},
+        flipped);
+    QCOMPARE(json.code, 9);
+    const QJsonObject answer = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(answer.value(QStringLiteral("exitCode")).toInt(-1), 9);
+    QCOMPARE(answer.value(QStringLiteral("identical")).toBool(true), false);
+    QCOMPARE(answer.value(QStringLiteral("firstDifference")).toString(), QStringLiteral("0x080052BC"));
+    QCOMPARE(answer.value(QStringLiteral("firstDifferenceIn")).toString(), QStringLiteral("firmware"));
+    QCOMPARE(answer.value(QStringLiteral("differingBytes")).toInt(), 1);
+    QCOMPARE(answer.value(QStringLiteral("read")).toInt(), 1256);
+    QCOMPARE(answer.value(QStringLiteral("version")).toString(), QStringLiteral("2.2.0"));
+}
+
+void TestFlashCli::pullDuringVerifyFailsWithoutAnAnswer()
+{
+    const QString updated = updatedAdapter();
+    QVERIFY(!updated.isEmpty());
+    const QString pulled = updated + QStringLiteral(";pullAt=%1").arg(firstUpdateCommand + 5);
+    const Run result = run({QStringLiteral("verify"), m_good}, pulled);
+    QCOMPARE(result.code, 6);
+    QVERIFY2(result.err.contains(QStringLiteral("the read-back stopped after 280 of 1256 bytes")),
+        qPrintable(result.err));
+    QVERIFY(!result.out.contains(QStringLiteral("Identical")));
+    QVERIFY(!result.out.contains(QStringLiteral("Differs")));
 }
 
 void TestFlashCli::waitsForTheAdapterToBePlugged()

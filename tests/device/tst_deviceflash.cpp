@@ -374,7 +374,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
             QStringLiteral("settingProgressChanged(qlonglong,qlonglong)"),
             QStringLiteral("settingChanged()"),
             QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)"),
-            QStringLiteral("adapterInUse(QString)")}));
+            QStringLiteral("adapterInUse(QString)"),
+            QStringLiteral("firmwareVerified(bool,qlonglong,qlonglong)")}));
 
     const QMetaEnum errors = QMetaEnum::fromType<DeviceFlash::DeviceError>();
     QCOMPARE(errors.keyCount(), 8);

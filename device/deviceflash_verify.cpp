@@ -1,0 +1,39 @@
+// SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
+// SPDX-License-Identifier: MIT
+
+#include "deviceflash.h"
+
+void DeviceFlash::verifyFirmware(const QString &path)
+{
+    startTask([this, path] { runVerify(path); });
+}
+
+void DeviceFlash::runVerify(const QString &path)
+{
+    // Refused as the update refuses it, so that "identical" means what updating with this file would give.
+    const std::unique_ptr<FlashImage> expected = firmwareImage(path);
+    if (!expected)
+        return;
+    qint64 firstDifference = -1;
+    qint64 differing = 0;
+    QByteArray readBack;
+    // In the order the update writes, one exchange at a time as every transfer is.
+    for (const FlashRegion &region : expected->regions) {
+        if (region.length == 0)
+            break;
+        readBack.resize(int(region.length));
+        if (!readFlash(Command_Read, region.address, region.length, readBack.data(), 1)) {
+            emit firmwareVerified(false, -1, 0);
+            return;
+        }
+        for (quint32 offset = 0; offset < region.length; ++offset) {
+            if (readBack.at(int(offset)) == region.data[offset])
+                continue;
+            const qint64 address = qint64(region.address) + offset;
+            if (firstDifference < 0 || address < firstDifference)
+                firstDifference = address;
+            ++differing;
+        }
+    }
+    emit firmwareVerified(true, firstDifference, differing);
+}
