@@ -37,6 +37,8 @@ public:
 protected:
     // Every close request waits for a running device task, like the close button.
     void closeEvent(QCloseEvent *event) override;
+    // The first paint starts the catalogue request and the adapter search, right after it reaches the screen.
+    void paintEvent(QPaintEvent *event) override;
 
 private slots:
     void onDeviceError(int error);
@@ -54,6 +56,9 @@ private:
     enum Page { Page_Start = 0, Page_Unconnected = 1, Page_Connected = 2 };
 
     void makeConnections();
+    // Fetches the catalogue and searches for the adapter: only once the window is on screen, so that the
+    // first paint waits for neither, and a later start, whose window never shows, touches neither.
+    void startLink();
     // The window's notice dialog, made with its connections the first time the window has something to say.
     MessageDialog *messageDialog();
     // The settings dialog, made the first time a data operation reports progress.
@@ -93,4 +98,5 @@ private:
     int m_iTitleClickedCount; // clicks on the title so far; the fifth brings back a hidden update button
     bool m_bUpgradeable; // false once the adapter reported a boot loader too old for a safe update
     bool m_bAccessNoticeShown = false; // showAccessNotice has spoken in this run
+    bool m_bLinkStarted = false; // startLink has been asked for
 };
