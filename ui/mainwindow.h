@@ -33,6 +33,9 @@ public:
     void applyLanguage();
     // Closes the window, once no device task is running.
     void safeClose();
+    // Whether the tool-update offer opens the catalogue's download page and then closes the window. That page
+    // offers the Windows tool, so only the Windows build does so; elsewhere the offer is a notice. For tests.
+    void setToolUpdateOpensDownloadPage(bool opens) { m_bToolUpdateOpensDownloadPage = opens; }
 
 protected:
     // Every close request waits for a running device task, like the close button.
@@ -99,4 +102,10 @@ private:
     bool m_bUpgradeable; // false once the adapter reported a boot loader too old for a safe update
     bool m_bAccessNoticeShown = false; // showAccessNotice has spoken in this run
     bool m_bLinkStarted = false; // startLink has been asked for
+    bool m_bToolUpdateOffered = false; // offerToolUpdate has spoken in this run
+#ifdef Q_OS_WIN
+    bool m_bToolUpdateOpensDownloadPage = true;
+#else
+    bool m_bToolUpdateOpensDownloadPage = false;
+#endif
 };
