@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/applicationfonts.h"
 #include "app/applicationidentity.h"
-#include "app/processmemory.h"
 #include "app/singleapplication.h"
 #include "cloud/synccloud.h"
 #include "ui/mainwindow.h"
@@ -11,9 +10,6 @@
 
 int main(int argc, char *argv[])
 {
-    ProcessMemory::reuseFreedPages();
-    // Start-up grows the heap by about 5 MiB, which would otherwise be mapped a page fault at a time.
-    const std::future<void> heapPages = ProcessMemory::mapHeapAhead(4 * 1024 * 1024);
     // The resource bundle is registered by its static initialiser before main() runs.
     // The font configuration loads meanwhile: the guard below spends most of its time waiting.
     std::future<void> fontConfiguration = ApplicationFonts::loadSystemConfiguration();

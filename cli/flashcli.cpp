@@ -48,7 +48,8 @@ QString helpEpilogue()
         "\nCommands:\n"
         "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
         "  check FILE       whether a firmware file would be accepted; no adapter needed\n"
-        "  versions         the firmware versions of the catalogue, with their change logs\n"
+        "  versions         the firmware versions of the catalogue, with their change logs, and the tool's\n"
+        "                   own latest version when it is not this one\n"
         "  update FILE      check FILE, write it to the adapter and read the new version back\n"
         "  update --version V\n"
         "                   the same with catalogue version V, downloaded into the tool's cache\n"
@@ -366,6 +367,12 @@ int FlashCli::versions()
     if (versions.isEmpty())
         note(QStringLiteral("The catalogue lists no firmware versions."));
     m_result.insert(QStringLiteral("versions"), list);
+    const QString tool = m_cloud->offeredToolVersion();
+    if (!tool.isEmpty()) {
+        m_result.insert(QStringLiteral("toolVersion"), tool);
+        note(QStringLiteral("%1 %2 is available; this one is %3.")
+                 .arg(QCoreApplication::applicationName(), tool, QCoreApplication::applicationVersion()));
+    }
     return Exit_Success;
 }
 

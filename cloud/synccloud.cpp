@@ -4,6 +4,7 @@
 
 #include "replylimits.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QJsonDocument>
@@ -101,6 +102,12 @@ bool SyncCloud::isSynced() const
 QJsonObject SyncCloud::flashToolInfo() const
 {
     return flashTool;
+}
+
+QString SyncCloud::offeredToolVersion() const
+{
+    const QString version = flashTool.value(QStringLiteral("version")).toString();
+    return version == QCoreApplication::applicationVersion() ? QString() : version;
 }
 
 QStringList SyncCloud::firmwareVersions() const

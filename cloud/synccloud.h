@@ -50,6 +50,8 @@ public:
     void getInformation();
     bool isSynced() const;
     QJsonObject flashToolInfo() const;
+    // The tool version that this run's catalogue names, when it is not this program's own; empty otherwise.
+    QString offeredToolVersion() const;
     QStringList firmwareVersions() const;
     QString firmwareChangeLog(int index) const;
     // Where the file of entry index is cached; empty when there is no such entry or its version cannot name

@@ -3,6 +3,7 @@
 #include "framelesswidget.h"
 
 #include <QMouseEvent>
+#include <QWindow>
 
 FramelessWidget::FramelessWidget(QWidget *parent)
     : QWidget(parent, Qt::WindowFlags())
@@ -12,12 +13,19 @@ FramelessWidget::FramelessWidget(QWidget *parent)
 
 FramelessWidget::~FramelessWidget() = default;
 
+bool FramelessWidget::startSystemMove()
+{
+    QWindow *window = windowHandle();
+    return window && window->startSystemMove();
+}
+
 void FramelessWidget::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_dragPosition = event->pos();
-        m_bPressed = true;
-    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragPosition = event->pos();
+    // The window system's move also snaps to edges and crosses screens; the own move is for where it declines.
+    m_bPressed = !startSystemMove();
 }
 
 void FramelessWidget::mouseReleaseEvent(QMouseEvent *)

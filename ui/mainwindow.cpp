@@ -65,13 +65,27 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
 
     makeConnections();
     applyLanguage();
-    m_syncCloud->getInformation();
-    m_deviceFlash->connected();
 }
 
 MainWindow::~MainWindow()
 {
     delete ui;
+}
+
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    FramelessWidget::paintEvent(event);
+    if (m_bLinkStarted)
+        return;
+    m_bLinkStarted = true;
+    // Queued: the backing store flushes this paint to the screen before the event loop comes back.
+    QMetaObject::invokeMethod(this, &MainWindow::startLink, Qt::QueuedConnection);
+}
+
+void MainWindow::startLink()
+{
+    m_syncCloud->getInformation();
+    m_deviceFlash->connected();
 }
 
 void MainWindow::makeConnections()

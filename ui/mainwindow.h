@@ -35,10 +35,15 @@ public:
     void applyLanguage();
     // Closes the window, once no device task is running.
     void safeClose();
+    // Whether the tool-update offer opens the catalogue's download page and then closes the window. That page
+    // offers the Windows tool, so only the Windows build does so; elsewhere the offer is a notice. For tests.
+    void setToolUpdateOpensDownloadPage(bool opens) { m_bToolUpdateOpensDownloadPage = opens; }
 
 protected:
     // Every close request waits for a running device task, like the close button.
     void closeEvent(QCloseEvent *event) override;
+    // The first paint starts the catalogue request and the adapter search, right after it reaches the screen.
+    void paintEvent(QPaintEvent *event) override;
 
 private slots:
     void onDeviceError(int error);
@@ -56,6 +61,9 @@ private:
     enum Page { Page_Start = 0, Page_Unconnected = 1, Page_Connected = 2 };
 
     void makeConnections();
+    // Fetches the catalogue and searches for the adapter: only once the window is on screen, so that the
+    // first paint waits for neither, and a later start, whose window never shows, touches neither.
+    void startLink();
     // The window's notice dialog, made with its connections the first time the window has something to say.
     MessageDialog *messageDialog();
     // The settings dialog, made the first time a data operation reports progress.
@@ -95,4 +103,11 @@ private:
     int m_iTitleClickedCount; // clicks on the title so far; the fifth brings back a hidden update button
     bool m_bUpgradeable; // false once the adapter reported a boot loader too old for a safe update
     bool m_bAccessNoticeShown = false; // showAccessNotice has spoken in this run
+    bool m_bLinkStarted = false; // startLink has been asked for
+    bool m_bToolUpdateOffered = false; // offerToolUpdate has spoken in this run
+#ifdef Q_OS_WIN
+    bool m_bToolUpdateOpensDownloadPage = true;
+#else
+    bool m_bToolUpdateOpensDownloadPage = false;
+#endif
 };

@@ -137,8 +137,8 @@ void MainWindow::onSyncError(int error)
 
 void MainWindow::onFirmwareInfoChanged()
 {
-    const QString toolVersion = m_syncCloud->flashToolInfo().value(QStringLiteral("version")).toString();
-    if (!toolVersion.isEmpty() && toolVersion != QCoreApplication::applicationVersion())
+    const QString toolVersion = m_syncCloud->offeredToolVersion();
+    if (!toolVersion.isEmpty() && !m_bToolUpdateOffered)
         offerToolUpdate(toolVersion);
     ui->comboBox_Version->clear();
     ui->comboBox_Version->addItems(m_syncCloud->firmwareVersions());
@@ -146,10 +146,22 @@ void MainWindow::onFirmwareInfoChanged()
 
 void MainWindow::offerToolUpdate(const QString &version)
 {
+    m_bToolUpdateOffered = true;
     const QJsonObject tool = m_syncCloud->flashToolInfo();
+    const QString title = QStringLiteral("%1 V%2").arg(tr("Upgrade"), version);
+    const QString info = tool.value(QStringLiteral("info")).toString();
+    if (!m_bToolUpdateOpensDownloadPage) {
+        // Nothing to download for this system there: the user learns of the release and goes on working.
+        QString text = tr("The latest version of Tavrune Firmware Tool is %1; this one is %2.")
+                           .arg(version, QCoreApplication::applicationVersion());
+        if (!info.isEmpty())
+            text += QLatin1Char('\n') + info;
+        messageDialog()->showMessage(title, text);
+        return;
+    }
+
     MessageDialog dialog(this);
-    dialog.showModalMessage(QStringLiteral("%1 V%2").arg(tr("Upgrade"), version),
-        QStringLiteral("%1\n%2").arg(tr("The latest version update!"), tool.value(QStringLiteral("info")).toString()));
+    dialog.showModalMessage(title, QStringLiteral("%1\n%2").arg(tr("The latest version update!"), info));
 
     // The catalogue travels over plain HTTP: only a web page may be opened from it, never a local file
     // or another program's scheme.

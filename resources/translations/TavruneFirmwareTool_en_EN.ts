@@ -153,6 +153,10 @@ It will be found here once that program is done.</source>
         <translation>The adapter is in use by %1.
 It will be found here once that program is done.</translation>
     </message>
+    <message>
+        <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
+        <translation>The latest version of Tavrune Firmware Tool is %1; this one is %2.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

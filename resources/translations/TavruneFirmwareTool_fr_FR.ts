@@ -159,6 +159,10 @@ It will be found here once that program is done.</source>
         <translation>L'adaptateur est utilisé par %1.
 Il sera trouvé ici dès que ce programme aura terminé.</translation>
     </message>
+    <message>
+        <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
+        <translation>La dernière version de Tavrune Firmware Tool est la %1 ; celle-ci est la %2.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

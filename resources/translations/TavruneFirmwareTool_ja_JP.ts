@@ -153,6 +153,10 @@ It will be found here once that program is done.</source>
         <translation>アダプターは %1 が使用中です。
 そのプログラムが終わると、ここで見つかります。</translation>
     </message>
+    <message>
+        <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
+        <translation>Tavrune Firmware Tool の最新バージョンは %1 です。このバージョンは %2 です。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -153,6 +153,10 @@ It will be found here once that program is done.</source>
         <translation>Адаптер используется программой %1.
 Он появится здесь, когда эта программа завершит работу.</translation>
     </message>
+    <message>
+        <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
+        <translation>Последняя версия Tavrune Firmware Tool: %1, у вас версия %2.</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

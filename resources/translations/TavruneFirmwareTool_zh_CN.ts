@@ -153,6 +153,10 @@ It will be found here once that program is done.</source>
         <translation>适配器正被 %1 使用。
 该程序结束后，这里将找到适配器。</translation>
     </message>
+    <message>
+        <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
+        <translation>Tavrune Firmware Tool 的最新版本是 %1，当前版本是 %2。</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 #include "instanceguard.h"
+#include "sim/loopbackhttpserver.h"
 
 #include <QDataStream>
 #include <QLocalSocket>
@@ -21,6 +22,7 @@ private slots:
     void init();
     void cleanup();
     void secondStartOfTheToolHandsOverItsMessageAndEnds();
+    void secondStartOpensNoAdapterAndSendsNoRequest();
     void simultaneousStartsMakeExactlyOnePrimary();
     void startAfterAKilledPrimaryIsPrimaryAndCountsOn();
     void copyInAnotherFolderRunsItsOwnPrimary();
@@ -33,6 +35,7 @@ private:
     QProcess *start(const QString &program, const QStringList &arguments = {}, const QString &dataHome = {});
     QString probeServer() const;
     std::unique_ptr<QTemporaryDir> place;
+    QString httpProxy; // where started processes send their HTTP requests, when set
     std::vector<std::unique_ptr<QProcess>> processes;
 };
 
@@ -82,6 +85,7 @@ void TestSingleInstance::init()
 {
     place = std::make_unique<QTemporaryDir>();
     QVERIFY(place->isValid());
+    httpProxy.clear();
 }
 
 void TestSingleInstance::cleanup()
@@ -93,7 +97,8 @@ void TestSingleInstance::cleanup()
         process->waitForFinished();
     }
     processes.clear();
-    for (const QString &program : {QStringLiteral(TAVRUNE_EXECUTABLE), QStringLiteral(GUARD_PROBE)})
+    for (const QString &program :
+        {QStringLiteral(TAVRUNE_EXECUTABLE), QStringLiteral(SIM_TOOL), QStringLiteral(GUARD_PROBE)})
         InstanceGuard::release(program, place->path());
     place.reset();
 }
@@ -108,11 +113,15 @@ QProcess *TestSingleInstance::start(const QString &program, const QStringList &a
         env.insert(QLatin1String(variable), place->filePath(QLatin1String(variable)));
     if (!dataHome.isEmpty())
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    if (!httpProxy.isEmpty()) {
+        env.insert(QStringLiteral("http_proxy"), httpProxy);
+        env.remove(QStringLiteral("no_proxy"));
+    }
     processes.push_back(std::make_unique<QProcess>());
     QProcess *process = processes.back().get();
     process->setProcessEnvironment(env);
     // The tool speaks through its log; the probe prints its lines.
-    if (program == QLatin1String(TAVRUNE_EXECUTABLE))
+    if (program != QLatin1String(GUARD_PROBE))
         process->setProcessChannelMode(QProcess::MergedChannels);
     process->start(program, arguments);
     return process;
@@ -142,6 +151,33 @@ void TestSingleInstance::secondStartOfTheToolHandsOverItsMessageAndEnds()
     QCOMPARE(QString::fromUtf8(skipTo(first, "Message from another start:")),
         QStringLiteral("Message from another start: Tavrune Firmware Tool est en cours d'ex\u00e9cution!"));
     QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestSingleInstance::secondStartOpensNoAdapterAndSendsNoRequest()
+{
+    // The maker's server, as the HTTP proxy: the tool's own server address stays as it is. Answered from
+    // this thread, so the waits below keep the event loop running.
+    LoopbackHttpServer server;
+    const QString catalogue = QStringLiteral("http://" TAVRUNE_DOWNLOAD_HOST "/download/tavrune-m4/tavrune-m4.json");
+    server.setBody(catalogue, R"({"flashTool": {"version": "3.1.0"}, "firmware": []})");
+    httpProxy = server.baseUrl();
+    QByteArray firstLog;
+    auto heard = [&firstLog](QProcess *process, const QByteArray &text) {
+        firstLog += process->readAll();
+        return firstLog.contains(text);
+    };
+
+    QProcess *first = start(QStringLiteral(SIM_TOOL));
+    QTRY_VERIFY_WITH_TIMEOUT(heard(first, "Device open!"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(catalogue), 1, 20000);
+
+    QProcess *second = start(QStringLiteral(SIM_TOOL));
+    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, 20000);
+    const QByteArray secondLog = second->readAll();
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY2(secondLog.contains("simulated adapter opens: 0\n"), secondLog.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(heard(first, "Message from another start:"), 20000);
+    QCOMPARE(server.requestCount(), 1);
 }
 
 void TestSingleInstance::simultaneousStartsMakeExactlyOnePrimary()

@@ -289,6 +289,17 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     QCOMPARE(versions.value(QStringLiteral("versions")).toArray(),
         QJsonArray({QJsonObject {{QStringLiteral("version"), QStringLiteral("2.2.0")},
             {QStringLiteral("changeLog"), QStringLiteral("Faster polling;Fixes rumble")}}}));
+    QVERIFY(!versions.contains(QStringLiteral("toolVersion")));
+
+    // Another tool version in the catalogue: named in one line and in the answer, and the list stays as it is.
+    m_catalogue.setTool(QStringLiteral("3.2.0"), QStringLiteral("Faster"), QStringLiteral("http://127.0.0.1:9/tool"));
+    const Run newerTool = run({QStringLiteral("versions")});
+    const QJsonObject newerToolAnswer = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
+    m_catalogue.setTool(QStringLiteral("3.1.0"));
+    QCOMPARE(newerTool.code, 0);
+    QCOMPARE(newerTool.out, QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n"));
+    QCOMPARE(newerTool.err, QStringLiteral("Tavrune M4 Firmware Tool 3.2.0 is available; this one is 3.1.0.\n"));
+    QCOMPARE(newerToolAnswer.value(QStringLiteral("toolVersion")).toString(), QStringLiteral("3.2.0"));
 }
 
 QString TestFlashCli::updatedAdapter()

@@ -140,6 +140,12 @@ const CatalogueEntry catalogueEntries[] = {
             "アダプターは %1 が使用中です。\nそのプログラムが終わると、ここで見つかります。",
             "Адаптер используется программой %1.\nОн появится здесь, когда эта программа завершит работу.",
             "L'adaptateur est utilisé par %1.\nIl sera trouvé ici dès que ce programme aura terminé."}},
+    {"MainWindow", "The latest version of Tavrune Firmware Tool is %1; this one is %2.",
+        {"The latest version of Tavrune Firmware Tool is %1; this one is %2.",
+            "Tavrune Firmware Tool 的最新版本是 %1，当前版本是 %2。",
+            "Tavrune Firmware Tool の最新バージョンは %1 です。このバージョンは %2 です。",
+            "Последняя версия Tavrune Firmware Tool: %1, у вас версия %2.",
+            "La dernière version de Tavrune Firmware Tool est la %1 ; celle-ci est la %2."}},
 };
 
 // Texts the program looks up that no catalogue translates, so every language shows them as written.

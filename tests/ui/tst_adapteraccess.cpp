@@ -67,6 +67,7 @@ void TestAdapterAccess::refusedOpenIsExplainedOnce()
     SimAdapter::plug(DeviceFlash::Tavrune_B275);
     LogCapture log;
     MainWindow window(WindowTestEnvironment::instance().server());
+    window.show(); // the search starts once the window is on screen
     auto *device = window.findChild<DeviceFlash *>();
     ShowingsRecorder showings;
     qApp->installEventFilter(&showings);

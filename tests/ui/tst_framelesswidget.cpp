@@ -7,14 +7,33 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 const QPoint kWindowStart(200, 150);
 
+// The main window, asking the platform (offscreen, which declines) to move it, or a stand-in that moves
+// windows itself or declines to.
+class SystemMoveWindow : public MainWindow
+{
+public:
+    using MainWindow::MainWindow;
+    std::optional<bool> systemMoves; // the stand-in's answer; none: ask the platform
+    int systemMovesAsked = 0;
+
+protected:
+    bool startSystemMove() override
+    {
+        ++systemMovesAsked;
+        return systemMoves ? *systemMoves : MainWindow::startSystemMove();
+    }
+};
+
 // The main window, shown where the tests expect it and ready for mouse events.
 struct ShownWindow
 {
-    MainWindow window {WindowTestEnvironment::instance().server()};
+    SystemMoveWindow window {WindowTestEnvironment::instance().server()};
     QWindow *handle = nullptr;
 
     bool show()
@@ -54,12 +73,45 @@ class TestFramelessWidget : public QObject
     Q_OBJECT
 
 private slots:
+    void leftPressAsksWindowSystemToMoveFirst_data();
+    void leftPressAsksWindowSystemToMoveFirst();
     void leftDragMovesWindowOnlyFromPassiveAreas_data();
     void leftDragMovesWindowOnlyFromPassiveAreas();
     void rightDragDoesNotMoveWindow();
     void releasingRightButtonEndsLeftDrag();
     void releaseEndsDragBeforeNextPressOnButton();
 };
+
+void TestFramelessWidget::leftPressAsksWindowSystemToMoveFirst_data()
+{
+    QTest::addColumn<bool>("systemMoves");
+    QTest::addColumn<QByteArray>("child");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<bool>("movesItself");
+    QTest::addRow("window system moves it") << true << QByteArray("label_Info") << int(Qt::LeftButton) << 1 << false;
+    QTest::addRow("window system declines") << false << QByteArray("label_Info") << int(Qt::LeftButton) << 1 << true;
+    QTest::addRow("right button") << true << QByteArray("label_Info") << int(Qt::RightButton) << 0 << false;
+    QTest::addRow("press on a button") << true << QByteArray("pushButton_Title") << int(Qt::LeftButton) << 0 << false;
+}
+
+void TestFramelessWidget::leftPressAsksWindowSystemToMoveFirst()
+{
+    QFETCH(bool, systemMoves);
+    QFETCH(QByteArray, child);
+    QFETCH(int, button);
+    QFETCH(int, asked);
+    QFETCH(bool, movesItself);
+
+    ShownWindow w;
+    w.window.systemMoves = systemMoves;
+    QVERIFY(w.show());
+    const QPoint grabbed = w.centreOf(child);
+    w.press(Qt::MouseButton(button), grabbed);
+    w.moveCursorTo(w.window.mapToGlobal(grabbed) + QPoint(9, 4));
+    QCOMPARE(w.window.systemMovesAsked, asked);
+    QCOMPARE(w.window.pos(), kWindowStart + (movesItself ? QPoint(9, 4) : QPoint()));
+}
 
 void TestFramelessWidget::leftDragMovesWindowOnlyFromPassiveAreas_data()
 {

@@ -116,8 +116,8 @@ private slots:
     void catalogueErrorShowsItsMessage();
     void updateFromCatalogueEndsInSuccess();
     void pullDuringUpdateNeverClaimsSuccess();
-    void toolUpdateOfferedForAnotherVersionOnly_data();
-    void toolUpdateOfferedForAnotherVersionOnly();
+    void toolUpdateOfferDependsOnVersionAndPlatform_data();
+    void toolUpdateOfferDependsOnVersionAndPlatform();
     void closeWaitsForRunningUpdate_data();
     void closeWaitsForRunningUpdate();
     void languageSwitchReachesEveryTextAndIsRemembered();
@@ -319,46 +319,81 @@ void TestMainWindowFlows::pullDuringUpdateNeverClaimsSuccess()
     QVERIFY(!child<QWidget>(&window, "toolButton_Settings")->isEnabled());
 }
 
-void TestMainWindowFlows::toolUpdateOfferedForAnotherVersionOnly_data()
+void TestMainWindowFlows::toolUpdateOfferDependsOnVersionAndPlatform_data()
 {
-    QTest::addColumn<QString>("toolVersion");
-    QTest::addColumn<QString>("address");
-    QTest::addRow("same version") << "3.1.0" << "http://127.0.0.1:9/tool";
-    QTest::addRow("older version") << "3.0.9" << "http://127.0.0.1:9/tool";
-    QTest::addRow("newer version, not a web address") << "3.2.0" << "file:///etc/passwd";
+    QTest::addColumn<bool>("windows"); // the Windows build's offer: the download page, then the window closes
+    QTest::addColumn<QByteArray>("flashTool"); // the catalogue's "flashTool" value; empty: no such member
+    QTest::addColumn<QString>("offer"); // "title|text"; empty: no offer at all
+    QTest::addColumn<QString>("opened"); // the address handed to the browser; empty: none
+
+    const QByteArray web = R"("windowsURL": "http://127.0.0.1:9/tool")";
+    for (const bool windows : {true, false}) {
+        const char *platform = windows ? "Windows" : "elsewhere";
+        QTest::addRow("%s: own version", platform) << windows << R"({"version": "3.1.0", )" + web + "}"
+                                                   << QString() << QString();
+        QTest::addRow("%s: no flashTool", platform) << windows << QByteArray() << QString() << QString();
+        QTest::addRow("%s: empty flashTool", platform) << windows << QByteArray("{}") << QString() << QString();
+        QTest::addRow("%s: flashTool not an object", platform)
+            << windows << QByteArray(R"(["3.2.0"])") << QString() << QString();
+    }
+    const QString windowsOffer = QStringLiteral("Upgrade V%1|The latest version update!\nfaster");
+    QTest::addRow("Windows: newer version") << true << R"({"version": "3.2.0", "info": "faster", )" + web + "}"
+                                            << windowsOffer.arg(QStringLiteral("3.2.0")) << "http://127.0.0.1:9/tool";
+    QTest::addRow("Windows: older version") << true << R"({"version": "3.0.9", "info": "faster", )" + web + "}"
+                                            << windowsOffer.arg(QStringLiteral("3.0.9")) << "http://127.0.0.1:9/tool";
+    QTest::addRow("Windows: not a web address")
+        << true << QByteArray(R"({"version": "3.2.0", "info": "faster", "windowsURL": "file:///etc/passwd"})")
+        << windowsOffer.arg(QStringLiteral("3.2.0")) << QString();
+
+    const QString notice = QStringLiteral(
+        "Upgrade V3.2.0|The latest version of Tavrune Firmware Tool is 3.2.0; this one is 3.1.0.");
+    for (const char *address : {"http://127.0.0.1:9/tool", "https://127.0.0.1:9/tool", "file:///etc/passwd"}) {
+        QTest::addRow("elsewhere: newer version, %s", address)
+            << false
+            << QByteArray(R"({"version": "3.2.0", "info": "faster", "windowsURL": ")") + address + "\"}"
+            << notice + QStringLiteral("\nfaster") << QString();
+    }
+    QTest::addRow("elsewhere: no info") << false << QByteArray(R"({"version": "3.2.0"})") << notice << QString();
 }
 
-void TestMainWindowFlows::toolUpdateOfferedForAnotherVersionOnly()
+void TestMainWindowFlows::toolUpdateOfferDependsOnVersionAndPlatform()
 {
-    QFETCH(QString, toolVersion);
-    QFETCH(QString, address);
+    QFETCH(bool, windows);
+    QFETCH(QByteArray, flashTool);
+    QFETCH(QString, offer);
+    QFETCH(QString, opened);
 
-    SimCatalogue catalogue;
-    catalogue.setTool(toolVersion, QStringLiteral("faster"), address);
-    catalogue.addFirmware(QStringLiteral("2.0.0"), QString(), QByteArray("x"));
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "recordUrl");
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "recordUrl");
+    LoopbackHttpServer server;
+    server.setBody(QLatin1String(SimCatalogue::DocumentPath),
+        "{" + (flashTool.isEmpty() ? QByteArray() : "\"flashTool\": " + flashTool + ", ") +
+            R"("firmware": [{"version": "2.0.0"}]})");
+    for (const char *scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "recordUrl");
 
-    MainWindow window(catalogue.serverUrl());
+    MainWindow window(QUrl(server.baseUrl()));
+    window.setToolUpdateOpensDownloadPage(windows);
     window.show();
-    QString offer;
-    answerNextSeparateMessage(window, &offer);
-    auto *versions = child<QComboBox>(&window, "comboBox_Version");
-    QTRY_COMPARE(versions->count(), 1);
+    QString windowsOffer;
+    if (windows)
+        answerNextSeparateMessage(window, &windowsOffer);
+    QTRY_COMPARE(child<QComboBox>(&window, "comboBox_Version")->count(), 1);
 
-    const bool offered = toolVersion != QLatin1String("3.1.0");
-    if (offered) {
-        QTRY_COMPARE(offer, QStringLiteral("Upgrade V%1|The latest version update!\nfaster").arg(toolVersion));
-        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 10000);
+    if (windows) {
+        QTRY_COMPARE(windowsOffer, offer);
+        QTRY_VERIFY_WITH_TIMEOUT(window.isVisible() == offer.isEmpty(), 10000);
     } else {
+        // A notice in the window's own dialog, once a run, and the window goes on.
+        QTRY_COMPARE(shownMessage(windowMessages(window)), offer);
+        if (auto *dialog = windowMessages(window))
+            dialog->close();
+        emit window.findChild<SyncCloud *>()->firmawreInfoChanged(QJsonArray());
         QTest::qWait(200);
-        QCOMPARE(offer, QString());
+        QCOMPARE(shownMessage(windowMessages(window)), QString());
         QVERIFY(window.isVisible());
     }
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(m_opened, offered && address.startsWith(QLatin1String("http"))
-            ? QList<QUrl>({QUrl(address)}) : QList<QUrl>());
+    for (const char *scheme : {"http", "https", "file"})
+        QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>({QUrl(opened)}));
     m_opened.clear();
 }
 
