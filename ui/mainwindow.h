@@ -54,6 +54,12 @@ private:
     enum Page { Page_Start = 0, Page_Unconnected = 1, Page_Connected = 2 };
 
     void makeConnections();
+    // Plays the busy animation on the start page, drawn for the screen's density.
+    void startBusyAnimation();
+    // The network button's look and spoken name follow whether the catalogue was fetched.
+    void showNetworkState();
+    // Tells a screen reader which page the window now shows.
+    void announcePage(int index);
     // The window's notice dialog, made with its connections the first time the window has something to say.
     MessageDialog *messageDialog();
     // The settings dialog, made the first time a data operation reports progress.
