@@ -60,6 +60,9 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
 
     makeConnections();
     EnterKeyActivation::install(this);
+    // The window itself holds the focus when it opens, so that no control shows its focus look before the
+    // keyboard is used; the first Tab goes to the close button, the first control from the top.
+    setFocus(Qt::OtherFocusReason);
     applyLanguage();
     m_syncCloud->getInformation();
     m_deviceFlash->connected();
