@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/applicationfonts.h"
 #include "app/applicationidentity.h"
+#include "app/displayscaling.h"
 #include "app/singleapplication.h"
 #include "cloud/synccloud.h"
 #include "ui/mainwindow.h"
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     // The resource bundle is registered by its static initialiser before main() runs.
     // The font configuration loads meanwhile: the guard below spends most of its time waiting.
     std::future<void> fontConfiguration = ApplicationFonts::loadSystemConfiguration();
+    DisplayScaling::enable();
     // The guard derives its key before the identity strings are set, from the executable's name and path and
     // the user: copies of the tool in different folders, and different users, each run their own.
     SingleApplication app(argc, argv, true, SingleApplication::PerUser, 1000);

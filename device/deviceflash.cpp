@@ -49,12 +49,18 @@ DeviceFlash::~DeviceFlash()
         task.waitForFinished();
 }
 
+QThreadPool *DeviceFlash::taskPool()
+{
+    static QThreadPool pool;
+    return &pool;
+}
+
 void DeviceFlash::startTask(std::function<void()> work, quint64 handle)
 {
     tasks.erase(
         std::remove_if(tasks.begin(), tasks.end(), [](const QFuture<void> &t) { return t.isFinished(); }),
         tasks.end());
-    tasks.append(QtConcurrent::run(QThreadPool::globalInstance(), [this, work = std::move(work), handle] {
+    tasks.append(QtConcurrent::run(taskPool(), [this, work = std::move(work), handle] {
         if (shuttingDown)
             return;
         QMutexLocker locker(&deviceLock);

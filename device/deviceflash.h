@@ -21,11 +21,12 @@
 
 class QEventLoop;
 class QHidDevice;
+class QThreadPool;
 class QTimer;
 
 // The Tavrune M4 adapter as the rest of the program knows it: finds and opens it, reads its versions and
 // flash blocks, talks its command protocol, and publishes everything as signals. Lives in the GUI thread;
-// its device work runs as tasks on the global thread pool.
+// its device work runs as tasks on a thread pool of its own.
 class DeviceFlash : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -91,6 +92,12 @@ public:
     static constexpr quint8 Command_Read = 0x56;
     static constexpr quint8 Command_Write = 0x57;
     static constexpr quint8 Command_Probe = 0x5B;
+
+    // The threads of every device task. A task may wait for the GUI thread (an open's retry) and for another
+    // task (the device lock); in Qt's global pool such tasks could hold every thread while the GUI thread waits
+    // for Qt's own work there (a large image converted as it is drawn, as at twice the pixel density): the
+    // window would freeze for good.
+    static QThreadPool *taskPool();
     static constexpr quint8 Reply_Erase = 0x59;
     static constexpr quint8 Reply_ReadWrite = 0x58;
     static constexpr quint8 Reply_Probe = 0x5B;

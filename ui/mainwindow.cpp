@@ -5,10 +5,12 @@
 
 #include "cloud/synccloud.h"
 #include "device/deviceflash.h"
+#include "ui/enterkeyactivation.h"
 #include "ui/messagedialog.h"
 #include "ui/progressdisplay.h"
 #include "ui/settingsdialog.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QFile>
@@ -36,13 +38,8 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
     m_deviceFlash = new DeviceFlash(this);
 
     ui->pushButton_Restore->hide();
-    ui->toolButton_Network->setEnabled(m_syncCloud->isSynced());
-
-    // Owned by the window: the animation runs as long as the window lives and goes with it.
-    auto *movie = new QMovie(QStringLiteral(":/images/loading.gif"), QByteArray(), this);
-    ui->label_Busying->setMovie(movie);
-    movie->setScaledSize(QSize(168, 168));
-    movie->start();
+    showNetworkState();
+    startBusyAnimation();
 
     ui->toolButton_Settings->setEnabled(false);
 
@@ -64,6 +61,10 @@ MainWindow::MainWindow(const QUrl &catalogueServer, QWidget *parent)
     ui->comboBox_Languages->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     makeConnections();
+    EnterKeyActivation::install(this);
+    // The window itself holds the focus when it opens, so that no control shows its focus look before the
+    // keyboard is used; the first Tab goes to the close button, the first control from the top.
+    setFocus(Qt::OtherFocusReason);
     applyLanguage();
 }
 
@@ -86,6 +87,47 @@ void MainWindow::startLink()
 {
     m_syncCloud->getInformation();
     m_deviceFlash->connected();
+}
+
+void MainWindow::startBusyAnimation()
+{
+    // Owned by the window: the animation runs as long as the window lives and goes with it.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio <= 1) {
+        auto *movie = new QMovie(QStringLiteral(":/images/loading.gif"), QByteArray(), this);
+        ui->label_Busying->setMovie(movie);
+        movie->setScaledSize(QSize(168, 168));
+        movie->start();
+        return;
+    }
+    // A movie knows nothing of @2x files or of device pixels: the frames drawn at twice the size are brought to
+    // the screen's own density and marked with it, so that they cover the same 168 x 168 as at 1x, sharply.
+    auto *movie = new QMovie(QStringLiteral(":/images/loading@2x.gif"), QByteArray(), this);
+    movie->setScaledSize(QSize(168, 168) * ratio);
+    connect(movie, &QMovie::frameChanged, ui->label_Busying, [this, movie, ratio] {
+        QPixmap frame = movie->currentPixmap();
+        frame.setDevicePixelRatio(ratio);
+        ui->label_Busying->setPixmap(frame);
+    });
+    movie->start();
+}
+
+void MainWindow::showNetworkState()
+{
+    const bool synced = m_syncCloud->isSynced();
+    ui->toolButton_Network->setEnabled(synced);
+    // The picture alone says it only to those who see it.
+    ui->toolButton_Network->setAccessibleName(
+        synced ? tr("Firmware server reached") : tr("Firmware server not reached"));
+    ui->toolButton_Network->setAccessibleDescription(
+        tr("Whether the list of firmware versions was fetched from the firmware server in this run"));
+}
+
+void MainWindow::announcePage(int index)
+{
+    // A screen reader follows the focus, which stays where it was when the page changes under it.
+    QAccessibleEvent event(ui->stackedWidget->widget(index), QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
 }
 
 void MainWindow::makeConnections()
@@ -125,6 +167,7 @@ void MainWindow::makeConnections()
     connect(ui->pushButton_Title, &QPushButton::clicked, this, &MainWindow::onTitleClicked);
     connect(ui->comboBox_Languages, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &MainWindow::onComboBoxLanguagesChanged);
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, &MainWindow::announcePage);
 
     // Why an adapter that is plugged in is not shown: this user may not open it, or another program has it.
     connect(m_deviceFlash, &DeviceFlash::accessDenied, this, &MainWindow::showAccessNotice, Qt::QueuedConnection);
@@ -215,7 +258,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::onSyncFinished()
 {
     qWarning() << "SyncCloud::syncFinshed";
-    ui->toolButton_Network->setEnabled(m_syncCloud->isSynced());
+    showNetworkState();
     if (ui->stackedWidget->currentIndex() == Page_Start)
         ui->stackedWidget->setCurrentIndex(Page_Unconnected);
 }

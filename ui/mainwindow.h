@@ -64,6 +64,12 @@ private:
     // Fetches the catalogue and searches for the adapter: only once the window is on screen, so that the
     // first paint waits for neither, and a later start, whose window never shows, touches neither.
     void startLink();
+    // Plays the busy animation on the start page, drawn for the screen's density.
+    void startBusyAnimation();
+    // The network button's look and spoken name follow whether the catalogue was fetched.
+    void showNetworkState();
+    // Tells a screen reader which page the window now shows.
+    void announcePage(int index);
     // The window's notice dialog, made with its connections the first time the window has something to say.
     MessageDialog *messageDialog();
     // The settings dialog, made the first time a data operation reports progress.

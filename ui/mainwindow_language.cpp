@@ -68,6 +68,7 @@ void MainWindow::applyLanguage()
     disconnect(ui->comboBox_Languages, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &MainWindow::onComboBoxLanguagesChanged);
     ui->retranslateUi(this);
+    showNetworkState();
     // A dialog made later reads the new language itself.
     if (m_messageDialog)
         m_messageDialog->retranslateUi();

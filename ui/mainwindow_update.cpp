@@ -32,6 +32,10 @@ void MainWindow::showUpdateStarting(const QString &text)
     ui->progressBar->setToolTip(text);
     ui->progressBar->setValue(0);
     ui->progressBar->show();
+    // The controls that started the update are about to be disabled: the keyboard, and a screen reader with
+    // it, follow the progress rather than whichever control Qt would move on to.
+    if (ui->page_Connected->isAncestorOf(focusWidget()))
+        ui->progressBar->setFocus(Qt::OtherFocusReason);
     setUpdateControlsEnabled(false);
 }
 

@@ -3,6 +3,9 @@
 #include "messagedialog.h"
 #include "ui_messagedialog.h"
 
+#include "ui/enterkeyactivation.h"
+
+#include <QAccessible>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -30,6 +33,7 @@ MessageDialog::MessageDialog(QWidget *parent)
     // Esc, close() and every other reject bypass the button handlers; a caller waiting in
     // showModalMessage must still get its answer.
     connect(this, &QDialog::finished, &m_eventLoop, &QEventLoop::quit);
+    EnterKeyActivation::install(this);
 }
 
 MessageDialog::~MessageDialog() = default;
@@ -47,11 +51,9 @@ void MessageDialog::showMessage(const QString &title, const QString &text)
 int MessageDialog::showModalMessage(const QString &title, const QString &text)
 {
     showOnlyOkButton();
-    ui->pushButton_Title->setText(title);
-    ui->textBrowser->setText(text);
     // A result left over from an earlier showing must not read as OK.
     setResult(0);
-    show();
+    present(title, text);
     m_eventLoop.exec();
     return result();
 }
@@ -71,10 +73,24 @@ void MessageDialog::showNextMessage()
         return;
     const QStringList pieces =
         m_messageQueue.takeLast().split(QLatin1Char('@'), Qt::KeepEmptyParts, Qt::CaseSensitive);
-    ui->pushButton_Title->setText(pieces.at(0));
-    ui->textBrowser->setText(pieces.at(1));
     m_timer->start(QueueTickMs);
+    present(pieces.at(0), pieces.at(1));
+}
+
+void MessageDialog::present(const QString &title, const QString &text)
+{
+    ui->pushButton_Title->setText(title);
+    ui->textBrowser->setText(text);
+    // A screen reader reads a dialog by its name and description when it opens; the rich text a notice may
+    // carry is read as the words it shows.
+    setAccessibleName(title);
+    setAccessibleDescription(ui->textBrowser->toPlainText());
+    // Like a message box, a notice opens on its OK button, which Enter and Space then press; the close
+    // button comes first in the tab order only because it is the top one.
+    ui->pushButton_MsgOK->setFocus(Qt::OtherFocusReason);
     show();
+    QAccessibleEvent opened(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&opened);
 }
 
 void MessageDialog::showOnlyOkButton()

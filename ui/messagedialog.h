@@ -38,6 +38,8 @@ signals:
 private:
     void showNextMessage();
     void showOnlyOkButton();
+    // Sets the title and text, shows the dialog and has a screen reader read both.
+    void present(const QString &title, const QString &text);
     void onOkClicked();
     void onRestoreClicked();
     void onUpdateClicked();

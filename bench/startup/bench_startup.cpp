@@ -160,6 +160,9 @@ int main(int argc, char *argv[])
         home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A screen at 100%, as the users' usual one: the offscreen screen's own 100 dpi would scale the tool, which
+    // follows the screen's density, by 1.04 and have it draw every picture from its @2x file.
+    environment.insert(QStringLiteral("QT_FONT_DPI"), QStringLiteral("96"));
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));

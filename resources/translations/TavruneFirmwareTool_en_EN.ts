@@ -157,6 +157,86 @@ It will be found here once that program is done.</translation>
         <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
         <translation>The latest version of Tavrune Firmware Tool is %1; this one is %2.</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Connecting to the firmware server</source>
+        <translation>Connecting to the firmware server</translation>
+    </message>
+    <message>
+        <source>No adapter connected</source>
+        <translation>No adapter connected</translation>
+    </message>
+    <message>
+        <source>Connect the Tavrune M4 adapter to this computer with its USB cable.</source>
+        <translation>Connect the Tavrune M4 adapter to this computer with its USB cable.</translation>
+    </message>
+    <message>
+        <source>Adapter connected</source>
+        <translation>Adapter connected</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Update progress</translation>
+    </message>
+    <message>
+        <source>New firmware version</source>
+        <translation>New firmware version</translation>
+    </message>
+    <message>
+        <source>The firmware version that the update button writes to the adapter</source>
+        <translation>The firmware version that the update button writes to the adapter</translation>
+    </message>
+    <message>
+        <source>Change log</source>
+        <translation>Change log</translation>
+    </message>
+    <message>
+        <source>Shows what changed in the selected firmware version</source>
+        <translation>Shows what changed in the selected firmware version</translation>
+    </message>
+    <message>
+        <source>Open firmware file</source>
+        <translation>Open firmware file</translation>
+    </message>
+    <message>
+        <source>Updates the adapter with a firmware file from this computer</source>
+        <translation>Updates the adapter with a firmware file from this computer</translation>
+    </message>
+    <message>
+        <source>Writes the selected firmware version to the adapter</source>
+        <translation>Writes the selected firmware version to the adapter</translation>
+    </message>
+    <message>
+        <source>Adapter versions</source>
+        <translation>Adapter versions</translation>
+    </message>
+    <message>
+        <source>Shows the hardware and boot versions of the adapter</source>
+        <translation>Shows the hardware and boot versions of the adapter</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>The language of the tool</source>
+        <translation>The language of the tool</translation>
+    </message>
+    <message>
+        <source>Firmware server reached</source>
+        <translation>Firmware server reached</translation>
+    </message>
+    <message>
+        <source>Firmware server not reached</source>
+        <translation>Firmware server not reached</translation>
+    </message>
+    <message>
+        <source>Whether the list of firmware versions was fetched from the firmware server in this run</source>
+        <translation>Whether the list of firmware versions was fetched from the firmware server in this run</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>
@@ -175,6 +255,10 @@ It will be found here once that program is done.</translation>
     <message>
         <source>Update Firmware</source>
         <translation>Update Firmware</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

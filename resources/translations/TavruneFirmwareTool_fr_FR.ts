@@ -163,6 +163,86 @@ Il sera trouvé ici dès que ce programme aura terminé.</translation>
         <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
         <translation>La dernière version de Tavrune Firmware Tool est la %1 ; celle-ci est la %2.</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Connecting to the firmware server</source>
+        <translation>Connexion au serveur de micrologiciels</translation>
+    </message>
+    <message>
+        <source>No adapter connected</source>
+        <translation>Aucun adaptateur connecté</translation>
+    </message>
+    <message>
+        <source>Connect the Tavrune M4 adapter to this computer with its USB cable.</source>
+        <translation>Branchez l'adaptateur Tavrune M4 à cet ordinateur avec son câble USB.</translation>
+    </message>
+    <message>
+        <source>Adapter connected</source>
+        <translation>Adaptateur connecté</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Progression de la mise à jour</translation>
+    </message>
+    <message>
+        <source>New firmware version</source>
+        <translation>Nouvelle version du micrologiciel</translation>
+    </message>
+    <message>
+        <source>The firmware version that the update button writes to the adapter</source>
+        <translation>La version du micrologiciel que le bouton de mise à jour écrit dans l'adaptateur</translation>
+    </message>
+    <message>
+        <source>Change log</source>
+        <translation>Journal des modifications</translation>
+    </message>
+    <message>
+        <source>Shows what changed in the selected firmware version</source>
+        <translation>Affiche les changements de la version sélectionnée du micrologiciel</translation>
+    </message>
+    <message>
+        <source>Open firmware file</source>
+        <translation>Ouvrir un fichier de micrologiciel</translation>
+    </message>
+    <message>
+        <source>Updates the adapter with a firmware file from this computer</source>
+        <translation>Met à jour l'adaptateur avec un fichier de micrologiciel de cet ordinateur</translation>
+    </message>
+    <message>
+        <source>Writes the selected firmware version to the adapter</source>
+        <translation>Écrit la version sélectionnée du micrologiciel dans l'adaptateur</translation>
+    </message>
+    <message>
+        <source>Adapter versions</source>
+        <translation>Versions de l'adaptateur</translation>
+    </message>
+    <message>
+        <source>Shows the hardware and boot versions of the adapter</source>
+        <translation>Affiche les versions du matériel et du démarrage de l'adaptateur</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>The language of the tool</source>
+        <translation>La langue de l'outil</translation>
+    </message>
+    <message>
+        <source>Firmware server reached</source>
+        <translation>Serveur de micrologiciels joint</translation>
+    </message>
+    <message>
+        <source>Firmware server not reached</source>
+        <translation>Serveur de micrologiciels injoignable</translation>
+    </message>
+    <message>
+        <source>Whether the list of firmware versions was fetched from the firmware server in this run</source>
+        <translation>Indique si la liste des versions du micrologiciel a été obtenue du serveur lors de ce lancement</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>
@@ -181,6 +261,10 @@ Il sera trouvé ici dès que ce programme aura terminé.</translation>
     <message>
         <source>Update Firmware</source>
         <translation>Mise à jour du micrologiciel</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
     </message>
 </context>
 <context>

@@ -157,6 +157,86 @@ It will be found here once that program is done.</source>
         <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
         <translation>Tavrune Firmware Tool の最新バージョンは %1 です。このバージョンは %2 です。</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Connecting to the firmware server</source>
+        <translation>ファームウェアサーバーに接続しています</translation>
+    </message>
+    <message>
+        <source>No adapter connected</source>
+        <translation>アダプターが接続されていません</translation>
+    </message>
+    <message>
+        <source>Connect the Tavrune M4 adapter to this computer with its USB cable.</source>
+        <translation>Tavrune M4 アダプターを USB ケーブルでこのコンピューターに接続してください。</translation>
+    </message>
+    <message>
+        <source>Adapter connected</source>
+        <translation>アダプターが接続されました</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>更新の進行状況</translation>
+    </message>
+    <message>
+        <source>New firmware version</source>
+        <translation>新しいファームウェアバージョン</translation>
+    </message>
+    <message>
+        <source>The firmware version that the update button writes to the adapter</source>
+        <translation>更新ボタンでアダプターに書き込むファームウェアバージョン</translation>
+    </message>
+    <message>
+        <source>Change log</source>
+        <translation>変更履歴</translation>
+    </message>
+    <message>
+        <source>Shows what changed in the selected firmware version</source>
+        <translation>選択したファームウェアバージョンの変更点を表示します</translation>
+    </message>
+    <message>
+        <source>Open firmware file</source>
+        <translation>ファームウェアファイルを開く</translation>
+    </message>
+    <message>
+        <source>Updates the adapter with a firmware file from this computer</source>
+        <translation>このコンピューター上のファームウェアファイルでアダプターを更新します</translation>
+    </message>
+    <message>
+        <source>Writes the selected firmware version to the adapter</source>
+        <translation>選択したファームウェアバージョンをアダプターに書き込みます</translation>
+    </message>
+    <message>
+        <source>Adapter versions</source>
+        <translation>アダプターのバージョン</translation>
+    </message>
+    <message>
+        <source>Shows the hardware and boot versions of the adapter</source>
+        <translation>アダプターのハードウェアとブートのバージョンを表示します</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>言語</translation>
+    </message>
+    <message>
+        <source>The language of the tool</source>
+        <translation>ツールの言語</translation>
+    </message>
+    <message>
+        <source>Firmware server reached</source>
+        <translation>ファームウェアサーバーに接続済み</translation>
+    </message>
+    <message>
+        <source>Firmware server not reached</source>
+        <translation>ファームウェアサーバーに接続できません</translation>
+    </message>
+    <message>
+        <source>Whether the list of firmware versions was fetched from the firmware server in this run</source>
+        <translation>今回の起動でファームウェアバージョンの一覧をサーバーから取得できたかどうか</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>
@@ -175,6 +255,10 @@ It will be found here once that program is done.</source>
     <message>
         <source>Update Firmware</source>
         <translation>ファームウェアの更新</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
     </message>
 </context>
 <context>

@@ -157,6 +157,86 @@ It will be found here once that program is done.</source>
         <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
         <translation>Последняя версия Tavrune Firmware Tool: %1, у вас версия %2.</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Connecting to the firmware server</source>
+        <translation>Подключение к серверу прошивок</translation>
+    </message>
+    <message>
+        <source>No adapter connected</source>
+        <translation>Адаптер не подключён</translation>
+    </message>
+    <message>
+        <source>Connect the Tavrune M4 adapter to this computer with its USB cable.</source>
+        <translation>Подключите адаптер Tavrune M4 к этому компьютеру USB-кабелем.</translation>
+    </message>
+    <message>
+        <source>Adapter connected</source>
+        <translation>Адаптер подключён</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Ход обновления</translation>
+    </message>
+    <message>
+        <source>New firmware version</source>
+        <translation>Новая версия прошивки</translation>
+    </message>
+    <message>
+        <source>The firmware version that the update button writes to the adapter</source>
+        <translation>Версия прошивки, которую кнопка обновления запишет в адаптер</translation>
+    </message>
+    <message>
+        <source>Change log</source>
+        <translation>Журнал изменений</translation>
+    </message>
+    <message>
+        <source>Shows what changed in the selected firmware version</source>
+        <translation>Показывает изменения в выбранной версии прошивки</translation>
+    </message>
+    <message>
+        <source>Open firmware file</source>
+        <translation>Открыть файл прошивки</translation>
+    </message>
+    <message>
+        <source>Updates the adapter with a firmware file from this computer</source>
+        <translation>Обновляет адаптер файлом прошивки с этого компьютера</translation>
+    </message>
+    <message>
+        <source>Writes the selected firmware version to the adapter</source>
+        <translation>Записывает выбранную версию прошивки в адаптер</translation>
+    </message>
+    <message>
+        <source>Adapter versions</source>
+        <translation>Версии адаптера</translation>
+    </message>
+    <message>
+        <source>Shows the hardware and boot versions of the adapter</source>
+        <translation>Показывает версии оборудования и загрузчика адаптера</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>The language of the tool</source>
+        <translation>Язык программы</translation>
+    </message>
+    <message>
+        <source>Firmware server reached</source>
+        <translation>Сервер прошивок доступен</translation>
+    </message>
+    <message>
+        <source>Firmware server not reached</source>
+        <translation>Сервер прошивок недоступен</translation>
+    </message>
+    <message>
+        <source>Whether the list of firmware versions was fetched from the firmware server in this run</source>
+        <translation>Получен ли в этом запуске список версий прошивки с сервера</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>
@@ -175,6 +255,10 @@ It will be found here once that program is done.</source>
     <message>
         <source>Update Firmware</source>
         <translation>Обновить прошивку</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
     </message>
 </context>
 <context>

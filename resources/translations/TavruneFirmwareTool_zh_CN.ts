@@ -157,6 +157,86 @@ It will be found here once that program is done.</source>
         <source>The latest version of Tavrune Firmware Tool is %1; this one is %2.</source>
         <translation>Tavrune Firmware Tool 的最新版本是 %1，当前版本是 %2。</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Connecting to the firmware server</source>
+        <translation>正在连接固件服务器</translation>
+    </message>
+    <message>
+        <source>No adapter connected</source>
+        <translation>未连接适配器</translation>
+    </message>
+    <message>
+        <source>Connect the Tavrune M4 adapter to this computer with its USB cable.</source>
+        <translation>请用 USB 线将 Tavrune M4 适配器连接到这台电脑。</translation>
+    </message>
+    <message>
+        <source>Adapter connected</source>
+        <translation>适配器已连接</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>更新进度</translation>
+    </message>
+    <message>
+        <source>New firmware version</source>
+        <translation>新的固件版本</translation>
+    </message>
+    <message>
+        <source>The firmware version that the update button writes to the adapter</source>
+        <translation>更新按钮将写入适配器的固件版本</translation>
+    </message>
+    <message>
+        <source>Change log</source>
+        <translation>变更日志</translation>
+    </message>
+    <message>
+        <source>Shows what changed in the selected firmware version</source>
+        <translation>显示所选固件版本的变更内容</translation>
+    </message>
+    <message>
+        <source>Open firmware file</source>
+        <translation>打开固件文件</translation>
+    </message>
+    <message>
+        <source>Updates the adapter with a firmware file from this computer</source>
+        <translation>用这台电脑上的固件文件更新适配器</translation>
+    </message>
+    <message>
+        <source>Writes the selected firmware version to the adapter</source>
+        <translation>将所选固件版本写入适配器</translation>
+    </message>
+    <message>
+        <source>Adapter versions</source>
+        <translation>适配器版本</translation>
+    </message>
+    <message>
+        <source>Shows the hardware and boot versions of the adapter</source>
+        <translation>显示适配器的硬件版本和引导版本</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>The language of the tool</source>
+        <translation>本工具的语言</translation>
+    </message>
+    <message>
+        <source>Firmware server reached</source>
+        <translation>已连接固件服务器</translation>
+    </message>
+    <message>
+        <source>Firmware server not reached</source>
+        <translation>未连接固件服务器</translation>
+    </message>
+    <message>
+        <source>Whether the list of firmware versions was fetched from the firmware server in this run</source>
+        <translation>本次运行是否已从固件服务器获取固件版本列表</translation>
+    </message>
 </context>
 <context>
     <name>MessageDialog</name>
@@ -175,6 +255,10 @@ It will be found here once that program is done.</source>
     <message>
         <source>Update Firmware</source>
         <translation>更新固件</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>

@@ -50,11 +50,26 @@ QStringList imagePaths()
     return paths;
 }
 
+// The picture drawn in place of path where the device pixel ratio is above 1.
+QString highDensityPath(const QString &path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+}
+
+// Each picture at both densities, the busy animation included.
+QStringList allDensityImagePaths()
+{
+    QStringList paths;
+    for (const QString &path : imagePaths() + QStringList {QStringLiteral(":/images/loading.gif")})
+        paths << path << highDensityPath(path);
+    return paths;
+}
+
 // Every file the program expects under the prefixes that the style sheet, the fonts and the images use.
 QStringList bundlePaths()
 {
-    return QStringList {QStringLiteral(":/ui/style.qss")} + ApplicationFonts::bundledPaths() + imagePaths() +
-        QStringList {QStringLiteral(":/images/loading.gif")};
+    return QStringList {QStringLiteral(":/ui/style.qss")} + ApplicationFonts::bundledPaths() + allDensityImagePaths();
 }
 
 } // namespace
@@ -73,6 +88,8 @@ private slots:
     void fontsAreStoredUncompressed();
     void imagesDecode_data();
     void imagesDecode();
+    void highDensityImagesHaveTwiceThePixels_data();
+    void highDensityImagesHaveTwiceThePixels();
     void busyAnimationHasSeveralFrames();
     void bundledFontsProvideTheirOwnFamilies();
 };
@@ -145,6 +162,24 @@ void TestResources::imagesDecode()
     QCOMPARE(reader.format(), QByteArray("png"));
     const QImage image = reader.read();
     QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+}
+
+void TestResources::highDensityImagesHaveTwiceThePixels_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &path : imagePaths() + QStringList {QStringLiteral(":/images/loading.gif")})
+        QTest::addRow("%s", qPrintable(path)) << path;
+}
+
+// Drawn at a device pixel ratio of 2, a picture of any other size would not cover its place exactly.
+void TestResources::highDensityImagesHaveTwiceThePixels()
+{
+    QFETCH(QString, path);
+    QImageReader normal(path);
+    QImageReader dense(highDensityPath(path));
+    QCOMPARE(dense.format(), normal.format());
+    QCOMPARE(dense.size(), normal.size() * 2);
+    QCOMPARE(dense.imageCount(), normal.imageCount());
 }
 
 void TestResources::busyAnimationHasSeveralFrames()

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "device/deviceflash.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QList>
@@ -17,7 +19,7 @@ namespace DeviceTests {
 // Until every device task has ended and its queued signals have been delivered.
 inline bool settle(int timeoutMs = 10000)
 {
-    if (!QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, timeoutMs))
+    if (!QTest::qWaitFor([] { return DeviceFlash::taskPool()->activeThreadCount() == 0; }, timeoutMs))
         return false;
     QCoreApplication::processEvents();
     return true;

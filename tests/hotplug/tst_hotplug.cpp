@@ -378,7 +378,7 @@ void TestHotplug::removalSignalsWithoutHoldingUpTheRunningTask()
             if (connected)
                 return;
             announced.release();
-            taskEnded = QThreadPool::globalInstance()->waitForDone(5000);
+            taskEnded = DeviceFlash::taskPool()->waitForDone(5000);
         },
         Qt::DirectConnection);
     SimAdapter::setExchangeHook([&](int n) {

@@ -12,8 +12,9 @@
 #include <QTimer>
 #include <QWidget>
 
-Camera::Camera(const QDir &folder)
+Camera::Camera(const QDir &folder, const QString &suffix)
     : m_folder(folder)
+    , m_suffix(suffix)
 { }
 
 // A window as the user sees it: its open dialogs are windows of their own, so grab() leaves them out.
@@ -45,25 +46,29 @@ void Camera::take(const QList<QWidget *> &widgets, const QString &name)
     QTimer::singleShot(300, &settling, &QEventLoop::quit);
     settling.exec();
 
+    // Laid out in the windows' own units; a window at scale 2 brings twice the pixels each way.
     QList<QPixmap> shots;
-    QSize size;
+    QSizeF size;
     const int gap = widgets.size() > 1 ? 16 : 0;
+    qreal ratio = 1;
     for (QWidget *widget : widgets) {
         shots.append(withOpenDialogs(widget));
-        size = QSize(size.width() + shots.last().width() + (shots.size() > 1 ? gap : 0),
-            qMax(size.height(), shots.last().height()));
+        ratio = shots.last().devicePixelRatio();
+        const QSizeF shot = QSizeF(shots.last().size()) / ratio;
+        size = QSizeF(size.width() + shot.width() + (shots.size() > 1 ? gap : 0), qMax(size.height(), shot.height()));
     }
-    QPixmap picture(size);
+    QPixmap picture((size * ratio).toSize());
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
-    int x = 0;
+    qreal x = 0;
     for (const QPixmap &shot : shots) {
-        painter.drawPixmap(x, 0, shot);
-        x += shot.width() + gap;
+        painter.drawPixmap(QPointF(x, 0), shot);
+        x += shot.width() / ratio + gap;
     }
     painter.end();
 
-    const QString path = m_folder.filePath(name + QStringLiteral(".png"));
+    const QString path = m_folder.filePath(name + m_suffix + QStringLiteral(".png"));
     const bool saved = picture.save(path, "PNG");
     QTextStream(saved ? stdout : stderr) << (saved ? "" : "could not write ") << path << Qt::endl;
     if (!saved)

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QList>
+#include <QString>
 
 #include <functional>
 
@@ -13,7 +14,8 @@ class QWidget;
 class Camera
 {
 public:
-    explicit Camera(const QDir &folder);
+    // Each picture is saved as <name><suffix>.png, e.g. with the suffix "@2x" for a window at scale 2.
+    Camera(const QDir &folder, const QString &suffix);
 
     // Shows the widget if it is not shown yet, lets it settle (layout, style, animations), then saves it,
     // with the dialogs open over it, as <name>.png.
@@ -31,5 +33,6 @@ public:
 
 private:
     QDir m_folder;
+    QString m_suffix;
     int m_failures = 0;
 };
