@@ -16,6 +16,8 @@ done
 
 if [ "$(id -u)" = 0 ]; then
     command -v runuser >/dev/null && id nobody >/dev/null 2>&1 || { echo "skipped: no unprivileged user"; exit 77; }
+    runuser -u nobody -- test -r "$0" -a -r "$dump" -a -x "$program" ||
+        { echo "skipped: the user nobody cannot reach the build tree"; exit 77; }
     home=$(mktemp -d)
     chown nobody "$home"
     status=0
