@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adapterlock.h"
+#include "firmwarefile.h"
 #include "flashimage.h"
 
 #include <QAbstractNativeEventFilter>
@@ -76,6 +77,17 @@ public:
     };
     Q_ENUM(AccessDenial)
 
+    // How an updateFirmware call ended, as updateFinished reports it.
+    enum UpdateOutcome {
+        UpdateOutcome_Success, // every chunk written and its echo verified
+        UpdateOutcome_FileRefused, // a check of the file failed; the adapter was not touched
+        UpdateOutcome_EraseFailed,
+        UpdateOutcome_WriteFailed, // a chunk failed to write or verify: the firmware is incomplete
+        UpdateOutcome_AdapterPulled, // no adapter open when the update began, or it was unplugged during it
+        UpdateOutcome_AdapterInUse, // another program holds the adapter; the adapter was not touched
+    };
+    Q_ENUM(UpdateOutcome)
+
     static constexpr quint16 VendorId = 0x0E3A;
 
     // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
@@ -120,7 +132,7 @@ public:
     void readDeviceConfig();
 
     // Starts the update task on the global thread pool with the firmware file at path and returns at once;
-    // outcomes arrive as signals.
+    // outcomes arrive as signals, the last of them updateFinished.
     void updateFirmware(const QString &path);
     // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
     // unreadable, empty or far larger than any firmware file.
@@ -138,7 +150,7 @@ public:
     bool readCMDData(QByteArray &reply);
     bool readFlash(quint8 command, quint32 address, quint32 length, char *destination, quint8 progress);
     int eraseFlash(const FlashImage &image);
-    void write2Flash(const FlashImage &image, quint8 kind);
+    qint64 write2Flash(const FlashImage &image, quint8 kind); // the bytes written and verified
     int probeDevice();
 
     // Entry points of the platform's arrival and removal notifications, GUI thread only. A volume's
@@ -168,6 +180,10 @@ signals:
     // Another of the user's programs has the adapter open (holder names it, empty when unknown): it is
     // treated as absent until that program lets go of it, and then searched for again. Once per refusal.
     void adapterInUse(const QString &holder);
+    // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
+    // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
+    // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).
+    void updateFinished(DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal);
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
@@ -176,9 +192,14 @@ private:
     void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
-    void runUpdate(const QString &path);
-    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
-    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
+    // The update task's work; verified and refusal as updateFinished carries them.
+    UpdateOutcome runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal);
+    // Reads a firmware file as getFirmwareData does, reporting what fails.
+    FirmwareFile readFirmwareFile(const QString &path);
+    // Deciphers and checks a firmware file's bytes, reporting what fails with error.
+    FirmwareFile unpackFirmware(const QByteArray &fileData);
+    // Why the running task's adapter is gone: in use by another program, or pulled.
+    UpdateOutcome adapterGone();
     // Whether the running task's handle is still the open one. The removal closes under stateLock, so a
     // caller that holds it may rely on the answer until it lets go.
     bool taskHandleIsOpen() const;
@@ -259,3 +280,4 @@ private:
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)
+Q_DECLARE_METATYPE(FirmwareFile::Fault)

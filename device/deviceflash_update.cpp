@@ -9,17 +9,33 @@
 
 void DeviceFlash::updateFirmware(const QString &path)
 {
-    startTask([this, path] { runUpdate(path); });
+    startTask([this, path] {
+        qint64 verified = 0;
+        FirmwareFile::Fault refusal = FirmwareFile::Fault_None;
+        const UpdateOutcome outcome = runUpdate(path, verified, refusal);
+        emit updateFinished(outcome, verified, refusal);
+    });
 }
 
-void DeviceFlash::runUpdate(const QString &path)
+DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal)
 {
-    // An empty or unreadable file has been reported by getFirmwareData already.
-    const QByteArray fileData = getFirmwareData(path);
-    QByteArray image;
-    QByteArray versionBytes;
-    if (fileData.isEmpty() || !unpackFirmware(fileData, image, versionBytes))
-        return;
+    // An empty or unreadable file has been reported by readFirmwareFile already.
+    const FirmwareFile read = readFirmwareFile(path);
+    if (read.fault() != FirmwareFile::Fault_None) {
+        refusal = read.fault();
+        return UpdateOutcome_FileRefused;
+    }
+    if (!taskHandleIsOpen()) {
+        qWarning() << "updateFirmware Device.isOpen" << false;
+        return adapterGone();
+    }
+    const FirmwareFile file = unpackFirmware(read.data());
+    if (file.fault() != FirmwareFile::Fault_None) {
+        refusal = file.fault();
+        return UpdateOutcome_FileRefused;
+    }
+    const QByteArray image = file.image();
+    const QByteArray versionBytes = file.versionBytes();
 
     qWarning() << "updateFirmware";
     const auto size = quint32(image.size());
@@ -45,14 +61,23 @@ void DeviceFlash::runUpdate(const QString &path)
     emit dataStoreProgressChanged(0, flash->total);
 
     flashing.storeRelease(true);
-    if (eraseFlash(*flash) == -1)
+    const bool erased = eraseFlash(*flash) != -1;
+    if (!erased)
         emit error(DeviceError_EraseFlash);
     else
-        write2Flash(*flash, 0);
+        verified = write2Flash(*flash, 0);
     flashing.storeRelease(false);
+    const bool written = verified == qint64(flash->total);
     flash.reset();
+    // Asked before the read-back, whose failure would say nothing about this.
+    const bool pulled = !written && !taskHandleIsOpen();
 
     // Whatever the write achieved, the block now on the adapter tells which version it carries.
     if (readBlock(Address_FirmwareInfo, firmwareInfo) && isValidBlock(firmwareInfo))
         publishVersion(versionText(firmwareInfo, 5));
+    if (written)
+        return UpdateOutcome_Success;
+    if (pulled)
+        return UpdateOutcome_AdapterPulled;
+    return erased ? UpdateOutcome_WriteFailed : UpdateOutcome_EraseFailed;
 }
