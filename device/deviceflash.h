@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QEventLoop;
 class QHidDevice;
@@ -272,6 +273,7 @@ private:
     QMutex retryLock;
     QSet<QEventLoop *> retryWaits;
     QHash<quint32, BlockState> blockStates; // guarded by stateLock
+    std::unique_ptr<FlashImage> flashImage; // what an update erases and writes; used only by update tasks
     // The user's adapter lock, with the refusal and the poll for its release; claimLock guards all three.
     QMutex claimLock;
     AdapterLock adapterLock;

@@ -39,8 +39,14 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
 
     qWarning() << "updateFirmware";
     const auto size = quint32(image.size());
-    auto flash = std::make_unique<FlashImage>();
-
+    // Made by the first update and kept: only the table and the bytes an update writes are set, since
+    // eraseFlash and write2Flash stop at the first unused region and read no more of a region than its
+    // length. So no update fills or maps all 1.9 MiB, and only the pages written ever become resident.
+    if (!flashImage)
+        flashImage.reset(new FlashImage);
+    FlashImage *flash = flashImage.get();
+    for (FlashRegion &region : flash->regions)
+        region.address = region.length = 0;
     FlashRegion &firmware = flash->regions[0];
     firmware.address = Address_Firmware;
     firmware.length = size;
@@ -50,6 +56,7 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
     info.address = Address_FirmwareInfo;
     info.length = BlockSize;
     auto *block = reinterpret_cast<uchar *>(info.data);
+    std::memset(block, 0, BlockSize);
     block[0] = 0x55;
     qToLittleEndian<quint32>(Address_Firmware, block + 1);
     std::memcpy(block + 5, versionBytes.constData(), 3);
@@ -68,7 +75,6 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
         verified = write2Flash(*flash, 0);
     flashing.storeRelease(false);
     const bool written = verified == qint64(flash->total);
-    flash.reset();
     // Asked before the read-back, whose failure would say nothing about this.
     const bool pulled = !written && !taskHandleIsOpen();
 
