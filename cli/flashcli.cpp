@@ -29,10 +29,12 @@ const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
     {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
                            "version, or a confirmation that needs --yes"},
-    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure)"},
+    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
+                               "update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
-    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way: the firmware is incomplete"},
+    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
+                                 "update: the firmware is incomplete"},
     {FlashCli::Exit_Network, "network or catalogue error"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
 };
