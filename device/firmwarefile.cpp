@@ -40,7 +40,8 @@ FirmwareFile FirmwareFile::read(const QString &path)
 {
     FirmwareFile file;
     QFile input(path);
-    if (input.open(QIODevice::ReadOnly)) {
+    // Unbuffered: the file is read in a few large pieces, which the device's buffer would only copy.
+    if (input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // QIODevice::read(MaxFileSize + 1) would reserve the whole limit for every file: a regular file is
         // read at its size (and a byte more, to see it grown meanwhile), a device in pieces.
         const qint64 piece = input.isSequential() ? 64 * 1024 : qMin(input.size(), MaxFileSize) + 1;
