@@ -84,7 +84,9 @@ public:
         UpdateOutcome_FileRefused, // a check of the file failed; the adapter was not touched
         UpdateOutcome_EraseFailed,
         UpdateOutcome_WriteFailed, // a chunk failed to write or verify: the firmware is incomplete
-        UpdateOutcome_AdapterPulled, // no adapter open when the update began, or it was unplugged during it
+        // No adapter open when the update began, or its removal had been handled when the erase or a
+        // write failed; a removal handled only after that leaves UpdateOutcome_EraseFailed or _WriteFailed.
+        UpdateOutcome_AdapterPulled,
         UpdateOutcome_AdapterInUse, // another program holds the adapter; the adapter was not touched
     };
     Q_ENUM(UpdateOutcome)
