@@ -17,6 +17,7 @@
 #include "firmwarecipher.h"
 #include "fuzzapplication.h"
 #include "scriptedadapter.h"
+#include "sim/adaptermodel.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -105,15 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const DeviceFlash::Tavrune products[] = {DeviceFlash::Tavrune_B274, DeviceFlash::Tavrune_B275,
-                                             DeviceFlash::Tavrune_B270};
-    const DeviceFlash::Tavrune product = products[data[0] % 3];
+    const quint16 product = AdapterModel::ProductIds[data[0] % std::size(AdapterModel::ProductIds)];
     if (plugged != 0)
         flash->deviceRemoved(DeviceFlash::VendorId, plugged);
     plugged = product;
     ScriptedAdapter::start(product, data + 1, size - 1);
 
-    if (product == DeviceFlash::Tavrune_B274)
+    if (AdapterModel::isProbeOnly(product))
         flash->connected();
     else
         flash->deviceArrived(DeviceFlash::VendorId, product);
