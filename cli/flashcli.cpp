@@ -8,16 +8,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -32,11 +31,12 @@ const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
     {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
                            "version, or a confirmation that needs --yes"},
-    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure)"},
+    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
+                               "update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
-    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way: the firmware is incomplete (update), "
-                                 "or the read-back stopped (verify)"},
+    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
+                                 "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
     {FlashCli::Exit_Network, "network or catalogue error"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
@@ -104,12 +104,15 @@ FlashCli::FlashCli(const QUrl &catalogueServer, QObject *parent)
             m_adapter.connected = connected;
             if (connected)
                 m_adapter.product = product;
+            wake();
         },
         Qt::QueuedConnection);
     connect(m_device, &DeviceFlash::isBusyChanged, this,
         [this](bool busy) {
+            m_adapter.busy = busy;
             if (!busy)
                 ++m_adapter.tasksEnded;
+            wake();
         },
         Qt::QueuedConnection);
     connect(m_device, &DeviceFlash::error, this, [this](int error) { m_adapter.errors.append(error); },
@@ -120,6 +123,7 @@ FlashCli::FlashCli(const QUrl &catalogueServer, QObject *parent)
         [this](const QString &holder) {
             m_adapter.inUse = true;
             m_adapter.holder = holder;
+            wake();
         },
         Qt::QueuedConnection);
     connect(m_device, &DeviceFlash::dataStoreProgressChanged, this,
@@ -130,9 +134,17 @@ FlashCli::FlashCli(const QUrl &catalogueServer, QObject *parent)
         Qt::QueuedConnection);
     connect(m_device, &DeviceFlash::write2FlashProgressChanged, this,
         [this](qint64 current, qint64 total) {
-            m_adapter.written = current;
             m_adapter.total = total;
             showProgress(QStringLiteral("Written"), current, total);
+        },
+        Qt::QueuedConnection);
+    connect(m_device, &DeviceFlash::updateFinished, this,
+        [this](DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal) {
+            m_adapter.updateFinished = true;
+            m_adapter.outcome = outcome;
+            m_adapter.verified = verified;
+            m_adapter.refusal = refusal;
+            wake();
         },
         Qt::QueuedConnection);
 }
@@ -337,10 +349,15 @@ int FlashCli::checkFile(const QString &path, FirmwareFile &checked)
         m_result.insert(QStringLiteral("imageSize"), checked.image().size());
         return Exit_Success;
     }
+    return refuse(checked.fault(), path, checked.versionText());
+}
+
+int FlashCli::refuse(FirmwareFile::Fault fault, const QString &path, const QString &version)
+{
     for (const RefusalText &refusal : refusalTexts) {
-        if (refusal.fault == checked.fault()) {
+        if (refusal.fault == fault) {
             m_result.insert(QStringLiteral("reason"), QLatin1String(refusal.key));
-            return fail(Exit_FileRefused, QLatin1String(refusal.text).arg(path, checked.versionText()));
+            return fail(Exit_FileRefused, QLatin1String(refusal.text).arg(path, version));
         }
     }
     return fail(Exit_FileRefused, QStringLiteral("%1 was refused").arg(path));
@@ -383,28 +400,39 @@ SyncCloud *FlashCli::cloud()
     m_cloud = m_catalogueServer.isEmpty() ? new SyncCloud(this) : new SyncCloud(m_catalogueServer, this);
     connect(m_cloud, &SyncCloud::syncError, this, [this](SyncCloud::SyncError error) { m_syncErrors << error; },
         Qt::QueuedConnection);
-    connect(m_cloud, &SyncCloud::syncFinshed, this, [this] { m_syncFinished = true; }, Qt::QueuedConnection);
+    connect(m_cloud, &SyncCloud::syncFinshed, this,
+        [this] {
+            m_syncFinished = true;
+            wake();
+        },
+        Qt::QueuedConnection);
     return m_cloud;
 }
 
 bool FlashCli::waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (timeoutMs >= 0 && clock.hasExpired(timeoutMs))
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (timeoutMs >= 0)
+        timeout.start(timeoutMs);
+    QEventLoop *outer = std::exchange(m_waiting, &loop);
+    while (!done() && (timeoutMs < 0 || timeout.isActive()))
         loop.exec();
-    }
-    return true;
+    m_waiting = outer;
+    return done();
+}
+
+void FlashCli::wake()
+{
+    if (m_waiting)
+        m_waiting->quit();
 }
 
 void FlashCli::settle()
 {
-    waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; });
-    QCoreApplication::processEvents();
+    waitUntil([this] { return !m_adapter.busy; });
 }
 
 int FlashCli::fail(ExitCode code, const QString &message)

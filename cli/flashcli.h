@@ -12,7 +12,7 @@
 
 #include <functional>
 
-class FirmwareFile;
+class QEventLoop;
 class SyncCloud;
 
 // The command line's front end: runs one command (info, check, versions, update, verify) on the same
@@ -55,13 +55,17 @@ private:
         bool connected = false;
         DeviceFlash::Tavrune product {};
         int tasksEnded = 0; // times the link went from busy to idle
+        bool busy = false;
         QList<int> errors;
         bool oldBootLoader = false; // the adapter's boot loader is below version 2
         bool inUse = false;
         QString holder; // who has the adapter when inUse
         bool updateStarted = false; // the file passed its checks and erasing begins
-        qint64 written = 0;
         qint64 total = 0;
+        bool updateFinished = false; // and how, in the three below
+        DeviceFlash::UpdateOutcome outcome = DeviceFlash::UpdateOutcome_Success;
+        qint64 verified = 0;
+        FirmwareFile::Fault refusal = FirmwareFile::Fault_None;
     };
 
     int parseAndRun(const QStringList &arguments);
@@ -76,6 +80,8 @@ private:
     // How update and verify begin: file becomes path, or the cached file of the catalogue version when one
     // is given, checked holds it checked, and the adapter is found; Exit_Success, or the failure reported.
     int prepare(const QString &path, const QString &version, QString &file, FirmwareFile &checked);
+    // Reports why the file at path (carrying version, when known) was refused; Exit_FileRefused.
+    int refuse(FirmwareFile::Fault fault, const QString &path, const QString &version);
     // Fetches the catalogue (or takes the cached one); Exit_Success, or the failure already reported.
     int loadCatalogue();
     // The cached file of a catalogue version, downloaded first when needed; empty on a reported failure.
@@ -91,10 +97,15 @@ private:
     void awaitUnplug();
 
     SyncCloud *cloud();
-    // Runs the event loop until done() holds; false when timeoutMs (unless negative) passed first.
+    // Runs the event loop until done() holds, looking again whenever wake() is called; false when
+    // timeoutMs (unless negative) passed first.
     bool waitUntil(const std::function<bool()> &done, int timeoutMs = -1);
-    // Until every device task has ended and its signals have arrived.
+    // Called by every handler of what the adapter link and the catalogue report.
+    void wake();
+    // Until the adapter link is idle: its last task has ended and all its signals have arrived.
     void settle();
+    // Reports how the update of file (carrying version) ended, as updateFinished told; its exit code.
+    int updateExitCode(const QString &file, const QString &version);
 
     int fail(ExitCode code, const QString &message);
     void say(const QString &line); // a result line, not written with --json
@@ -106,6 +117,7 @@ private:
     AdapterReport m_adapter;
     QList<int> m_syncErrors; // the catalogue's SyncError reports, in order
     bool m_syncFinished = false;
+    QEventLoop *m_waiting = nullptr; // the loop of the waitUntil running now
 
     // From the command line.
     bool m_json = false;

@@ -57,31 +57,54 @@ int FlashCli::update(const QString &path, const QString &version)
         return code;
 
     const QString previous = m_device->version();
-    m_adapter.errors.clear();
     say(QStringLiteral("Writing firmware %1 to the adapter (firmware %2 now)...")
             .arg(checked.versionText(), previous.isEmpty() ? QStringLiteral("unknown") : previous));
-    const int ended = m_adapter.tasksEnded;
+    m_adapter.updateFinished = false;
     m_device->updateFirmware(file);
-    waitUntil([&] { return m_adapter.tasksEnded > ended; });
-    settle();
+    waitUntil([this] { return m_adapter.updateFinished; });
     endProgress();
+    const int outcome = updateExitCode(file, checked.versionText());
+    if (outcome != Exit_Success)
+        return outcome;
+    awaitUnplug();
+    return Exit_Success;
+}
 
-    m_result.insert(QStringLiteral("written"), m_adapter.written);
+int FlashCli::updateExitCode(const QString &file, const QString &version)
+{
+    m_result.insert(QStringLiteral("written"), m_adapter.verified);
     m_result.insert(QStringLiteral("total"), m_adapter.total);
-    if (m_adapter.errors.contains(DeviceFlash::DeviceError_EraseFlash))
+    const QString incomplete = QStringLiteral("the adapter's firmware is incomplete; plug it in again and "
+                                              "repeat the update");
+    switch (m_adapter.outcome) {
+    case DeviceFlash::UpdateOutcome_Success:
+        break;
+    case DeviceFlash::UpdateOutcome_FileRefused:
+        // It passed the same checks a moment ago: it changed on disk since.
+        return refuse(m_adapter.refusal, file, version);
+    case DeviceFlash::UpdateOutcome_EraseFailed:
         return fail(Exit_EraseFailed,
             QStringLiteral("erasing the adapter's flash failed: its firmware may be incomplete; "
                            "plug it in again and repeat the update"));
-    if (!m_adapter.errors.isEmpty())
-        return fail(Exit_FileRefused, QStringLiteral("%1 was refused while the update read it").arg(file));
-    if (!m_adapter.updateStarted)
-        return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the update began"));
-    if (m_adapter.total == 0 || m_adapter.written < m_adapter.total)
+    case DeviceFlash::UpdateOutcome_WriteFailed:
         return fail(Exit_WriteFailed,
-            QStringLiteral("the update stopped after %1 of %2 bytes: the adapter's firmware is incomplete; "
-                           "plug it in again and repeat the update")
-                .arg(m_adapter.written)
-                .arg(m_adapter.total));
+            QStringLiteral("the update stopped after %1 of %2 bytes: %3")
+                .arg(m_adapter.verified)
+                .arg(m_adapter.total)
+                .arg(incomplete));
+    case DeviceFlash::UpdateOutcome_AdapterPulled:
+        if (!m_adapter.updateStarted)
+            return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the update began"));
+        return fail(Exit_WriteFailed,
+            QStringLiteral("the adapter was unplugged after %1 of %2 bytes: %3")
+                .arg(m_adapter.verified)
+                .arg(m_adapter.total)
+                .arg(incomplete));
+    case DeviceFlash::UpdateOutcome_AdapterInUse:
+        return fail(Exit_InUse,
+            QStringLiteral("the adapter is in use by %1: close it there, then try again")
+                .arg(m_adapter.holder.isEmpty() ? QStringLiteral("another program") : m_adapter.holder));
+    }
 
     // Every chunk was written and its echo verified; the version is what the adapter reads back.
     if (m_device->blockState(DeviceFlash::Address_FirmwareInfo) != DeviceFlash::BlockState_Valid) {
@@ -93,7 +116,6 @@ int FlashCli::update(const QString &path, const QString &version)
         m_result.insert(QStringLiteral("firmwareVersion"), now);
         say(QStringLiteral("Update successful: the adapter now runs firmware %1.").arg(now));
     }
-    awaitUnplug();
     return Exit_Success;
 }
 

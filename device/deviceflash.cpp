@@ -23,6 +23,8 @@ DeviceFlash::DeviceFlash(QObject *parent)
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceFlash::DeviceError");
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceError");
     qRegisterMetaType<DeviceFlash::AccessDenial>("DeviceFlash::AccessDenial");
+    qRegisterMetaType<DeviceFlash::UpdateOutcome>("DeviceFlash::UpdateOutcome");
+    qRegisterMetaType<FirmwareFile::Fault>("FirmwareFile::Fault");
     // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
     qRegisterMetaType<char *>("char*");
 

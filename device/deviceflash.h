@@ -3,6 +3,7 @@
 #pragma once
 
 #include "adapterlock.h"
+#include "firmwarefile.h"
 #include "flashimage.h"
 
 #include <QAbstractNativeEventFilter>
@@ -80,6 +81,19 @@ public:
     };
     Q_ENUM(AccessDenial)
 
+    // How an updateFirmware call ended, as updateFinished reports it.
+    enum UpdateOutcome {
+        UpdateOutcome_Success, // every chunk written and its echo verified
+        UpdateOutcome_FileRefused, // a check of the file failed; the adapter was not touched
+        UpdateOutcome_EraseFailed,
+        UpdateOutcome_WriteFailed, // a chunk failed to write or verify: the firmware is incomplete
+        // No adapter open when the update began, or its removal had been handled when the erase or a
+        // write failed; a removal handled only after that leaves UpdateOutcome_EraseFailed or _WriteFailed.
+        UpdateOutcome_AdapterPulled,
+        UpdateOutcome_AdapterInUse, // another program holds the adapter; the adapter was not touched
+    };
+    Q_ENUM(UpdateOutcome)
+
     static constexpr quint16 VendorId = 0x0E3A;
 
     // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
@@ -130,7 +144,7 @@ public:
     void readDeviceConfig();
 
     // Starts the update task on the global thread pool with the firmware file at path and returns at once;
-    // outcomes arrive as signals.
+    // outcomes arrive as signals, the last of them updateFinished.
     void updateFirmware(const QString &path);
     // Starts a task that checks the firmware file at path as the update does and reads the firmware area
     // and the information block back, without erasing or writing anything, to compare them with what
@@ -153,7 +167,7 @@ public:
     bool readCMDData(QByteArray &reply);
     bool readFlash(quint8 command, quint32 address, quint32 length, char *destination, quint8 progress);
     int eraseFlash(const FlashImage &image);
-    void write2Flash(const FlashImage &image, quint8 kind);
+    qint64 write2Flash(const FlashImage &image, quint8 kind); // the bytes written and verified
     int probeDevice();
 
     // Entry points of the platform's arrival and removal notifications, GUI thread only. A volume's
@@ -186,6 +200,10 @@ signals:
     // A verify's outcome: whether everything was read back, and then the lowest address whose byte differs
     // from what the update writes (-1 when none does) and how many bytes differ.
     void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
+    // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
+    // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
+    // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).
+    void updateFinished(DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal);
 
 private:
     // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
@@ -194,13 +212,18 @@ private:
     void startTask(std::function<void()> work, quint64 handle = 0);
     void search();
     void arrive(Tavrune product);
-    void runUpdate(const QString &path);
+    // The update task's work; verified and refusal as updateFinished carries them.
+    UpdateOutcome runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal);
     void runVerify(const QString &path);
-    // Reads and checks the firmware file at path, reporting what fails; what the update writes for it (the
-    // image at Address_Firmware, then the information block that describes it), or null when refused.
-    std::unique_ptr<FlashImage> firmwareImage(const QString &path);
-    // Deciphers and checks a firmware file, reporting what fails; gives its image and its 3 version bytes.
-    bool unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes);
+    // What updating with the checked file writes (its image at Address_Firmware, then the information block
+    // that describes it), set in flashImage, which the update and verify tasks share.
+    FlashImage &imageFor(const FirmwareFile &file);
+    // Reads a firmware file as getFirmwareData does, reporting what fails.
+    FirmwareFile readFirmwareFile(const QString &path);
+    // Deciphers and checks a firmware file's bytes, reporting what fails with error.
+    FirmwareFile unpackFirmware(const QByteArray &fileData);
+    // Why the running task's adapter is gone: in use by another program, or pulled.
+    UpdateOutcome adapterGone();
     // Whether the running task's handle is still the open one. The removal closes under stateLock, so a
     // caller that holds it may rely on the answer until it lets go.
     bool taskHandleIsOpen() const;
@@ -273,6 +296,7 @@ private:
     QMutex retryLock;
     QSet<QEventLoop *> retryWaits;
     QHash<quint32, BlockState> blockStates; // guarded by stateLock
+    std::unique_ptr<FlashImage> flashImage; // what an update erases and writes; used only by update and verify tasks
     // The user's adapter lock, with the refusal and the poll for its release; claimLock guards all three.
     QMutex claimLock;
     AdapterLock adapterLock;
@@ -281,3 +305,4 @@ private:
 };
 
 Q_DECLARE_METATYPE(DeviceFlash::Tavrune)
+Q_DECLARE_METATYPE(FirmwareFile::Fault)

@@ -8,30 +8,30 @@
 
 QByteArray DeviceFlash::getFirmwareData(const QString &path)
 {
-    const FirmwareFile file = FirmwareFile::read(path);
-    if (file.fault() != FirmwareFile::Fault_None)
-        emit error(DeviceError_FirmwareFileDamage);
-    return file.data();
+    return readFirmwareFile(path).data();
 }
 
-bool DeviceFlash::unpackFirmware(const QByteArray &fileData, QByteArray &image, QByteArray &versionBytes)
+FirmwareFile DeviceFlash::readFirmwareFile(const QString &path)
 {
-    if (!taskHandleIsOpen()) {
-        qWarning() << "updateFirmware Device.isOpen" << false;
-        return false;
-    }
-    const FirmwareFile file = FirmwareFile::unpack(fileData);
+    FirmwareFile file = FirmwareFile::read(path);
+    if (file.fault() != FirmwareFile::Fault_None)
+        emit error(DeviceError_FirmwareFileDamage);
+    return file;
+}
+
+FirmwareFile DeviceFlash::unpackFirmware(const QByteArray &fileData)
+{
+    FirmwareFile file = FirmwareFile::unpack(fileData);
     switch (file.fault()) {
     case FirmwareFile::Fault_None:
-        image = file.image();
-        versionBytes = file.versionBytes();
-        return true;
+        break;
     case FirmwareFile::Fault_Version:
     case FirmwareFile::Fault_ImageSize:
         emit error(DeviceError_InvalidFile);
-        return false;
+        break;
     default:
         emit error(DeviceError_FirmwareFileDamage);
-        return false;
+        break;
     }
+    return file;
 }

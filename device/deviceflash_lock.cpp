@@ -62,3 +62,9 @@ void DeviceFlash::pollAdapterLock()
     lockPoll->stop();
     connected();
 }
+
+DeviceFlash::UpdateOutcome DeviceFlash::adapterGone()
+{
+    QMutexLocker locker(&claimLock);
+    return adapterRefused ? UpdateOutcome_AdapterInUse : UpdateOutcome_AdapterPulled;
+}

@@ -115,7 +115,7 @@ int DeviceFlash::eraseFlash(const FlashImage &image)
     return 0;
 }
 
-void DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
+qint64 DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
 {
     qDebug() << "write2Flash...";
     qint64 written = 0;
@@ -125,7 +125,7 @@ void DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
             break;
         if (region.length > quint32(FlashRegion::Capacity)) {
             qWarning() << "write2Flash region too long" << region.length;
-            return;
+            return written;
         }
         quint32 address = region.address;
         quint32 offset = 0;
@@ -136,17 +136,17 @@ void DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
             const QByteArray report = commandReport(Command_Write, address, n, sent, n);
             if (!writeCMDData(report)) {
                 qWarning() << "write2Flash write error!";
-                return;
+                return written;
             }
             if (!readCMDData(reply) || !echoes(reply, report, address, n)) {
                 qWarning() << "write2Flash USB_ERR_DATA_VERIFY 2";
-                return;
+                return written;
             }
             if (std::memcmp(reply.constData() + DataOffset, sent, n) != 0) {
                 qWarning() << "write2Flash USB_ERR_DATA_VERIFY 1";
                 qDebug().noquote() << "write_data:" << QByteArray(sent, n).toHex();
                 qDebug().noquote() << "read_data :" << reply.mid(DataOffset, n).toHex();
-                return;
+                return written;
             }
             address += n;
             offset += n;
@@ -167,6 +167,7 @@ void DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
             }
         }
     }
+    return written;
 }
 
 int DeviceFlash::probeDevice()

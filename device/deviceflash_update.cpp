@@ -9,27 +9,30 @@
 #include <cstring>
 #include <memory>
 
-std::unique_ptr<FlashImage> DeviceFlash::firmwareImage(const QString &path)
+FlashImage &DeviceFlash::imageFor(const FirmwareFile &file)
 {
-    // An empty or unreadable file has been reported by getFirmwareData already.
-    const QByteArray fileData = getFirmwareData(path);
-    QByteArray image;
-    QByteArray versionBytes;
-    if (fileData.isEmpty() || !unpackFirmware(fileData, image, versionBytes))
-        return nullptr;
-
+    const QByteArray image = file.image();
+    const QByteArray versionBytes = file.versionBytes();
     const auto size = quint32(image.size());
-    auto flash = std::make_unique<FlashImage>();
-
-    FlashRegion &firmware = flash->regions[0];
+    // Made by the first task that needs it and kept: only the table and the bytes an update writes are set,
+    // since eraseFlash, write2Flash and the verify stop at the first unused region and read no more of a
+    // region than its length. So no task fills or maps all 1.9 MiB, and only the pages written ever become
+    // resident.
+    if (!flashImage)
+        flashImage.reset(new FlashImage);
+    FlashImage &flash = *flashImage;
+    for (FlashRegion &region : flash.regions)
+        region.address = region.length = 0;
+    FlashRegion &firmware = flash.regions[0];
     firmware.address = Address_Firmware;
     firmware.length = size;
     std::memcpy(firmware.data, image.constData(), size);
 
-    FlashRegion &info = flash->regions[1];
+    FlashRegion &info = flash.regions[1];
     info.address = Address_FirmwareInfo;
     info.length = BlockSize;
     auto *block = reinterpret_cast<uchar *>(info.data);
+    std::memset(block, 0, BlockSize);
     block[0] = 0x55;
     qToLittleEndian<quint32>(Address_Firmware, block + 1);
     std::memcpy(block + 5, versionBytes.constData(), 3);
@@ -37,33 +40,59 @@ std::unique_ptr<FlashImage> DeviceFlash::firmwareImage(const QString &path)
     std::memcpy(block + 12, QCryptographicHash::hash(image, QCryptographicHash::Md5).constData(), 16);
     block[BlockSize - 1] = 0xAA;
 
-    flash->total = size + BlockSize;
+    flash.total = size + BlockSize;
     return flash;
 }
 
 void DeviceFlash::updateFirmware(const QString &path)
 {
-    startTask([this, path] { runUpdate(path); });
+    startTask([this, path] {
+        qint64 verified = 0;
+        FirmwareFile::Fault refusal = FirmwareFile::Fault_None;
+        const UpdateOutcome outcome = runUpdate(path, verified, refusal);
+        emit updateFinished(outcome, verified, refusal);
+    });
 }
 
-void DeviceFlash::runUpdate(const QString &path)
+DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal)
 {
-    std::unique_ptr<FlashImage> flash = firmwareImage(path);
-    if (!flash)
-        return;
+    // An empty or unreadable file has been reported by readFirmwareFile already.
+    const FirmwareFile read = readFirmwareFile(path);
+    if (read.fault() != FirmwareFile::Fault_None) {
+        refusal = read.fault();
+        return UpdateOutcome_FileRefused;
+    }
+    if (!taskHandleIsOpen()) {
+        qWarning() << "updateFirmware Device.isOpen" << false;
+        return adapterGone();
+    }
+    const FirmwareFile file = unpackFirmware(read.data());
+    if (file.fault() != FirmwareFile::Fault_None) {
+        refusal = file.fault();
+        return UpdateOutcome_FileRefused;
+    }
 
     qWarning() << "updateFirmware";
-    emit dataStoreProgressChanged(0, flash->total);
+    FlashImage &flash = imageFor(file);
+    emit dataStoreProgressChanged(0, flash.total);
 
     flashing.storeRelease(true);
-    if (eraseFlash(*flash) == -1)
+    const bool erased = eraseFlash(flash) != -1;
+    if (!erased)
         emit error(DeviceError_EraseFlash);
     else
-        write2Flash(*flash, 0);
+        verified = write2Flash(flash, 0);
     flashing.storeRelease(false);
-    flash.reset();
+    const bool written = verified == qint64(flash.total);
+    // Asked before the read-back, whose failure would say nothing about this.
+    const bool pulled = !written && !taskHandleIsOpen();
 
     // Whatever the write achieved, the block now on the adapter tells which version it carries.
     if (readBlock(Address_FirmwareInfo, firmwareInfo) && isValidBlock(firmwareInfo))
         publishVersion(versionText(firmwareInfo, 5));
+    if (written)
+        return UpdateOutcome_Success;
+    if (pulled)
+        return UpdateOutcome_AdapterPulled;
+    return erased ? UpdateOutcome_WriteFailed : UpdateOutcome_EraseFailed;
 }

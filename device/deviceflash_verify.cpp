@@ -10,15 +10,20 @@ void DeviceFlash::verifyFirmware(const QString &path)
 
 void DeviceFlash::runVerify(const QString &path)
 {
-    // Refused as the update refuses it, so that "identical" means what updating with this file would give.
-    const std::unique_ptr<FlashImage> expected = firmwareImage(path);
-    if (!expected)
+    // Refused as the update refuses it, so that "identical" means what updating with this file would give;
+    // a refusal has been reported already.
+    const FirmwareFile read = readFirmwareFile(path);
+    if (read.fault() != FirmwareFile::Fault_None)
         return;
+    const FirmwareFile file = unpackFirmware(read.data());
+    if (file.fault() != FirmwareFile::Fault_None)
+        return;
+    const FlashImage &expected = imageFor(file);
     qint64 firstDifference = -1;
     qint64 differing = 0;
     QByteArray readBack;
     // In the order the update writes, one exchange at a time as every transfer is.
-    for (const FlashRegion &region : expected->regions) {
+    for (const FlashRegion &region : expected.regions) {
         if (region.length == 0)
             break;
         readBack.resize(int(region.length));

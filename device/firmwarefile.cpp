@@ -42,10 +42,20 @@ FirmwareFile FirmwareFile::read(const QString &path)
 {
     FirmwareFile file;
     QFile input(path);
-    if (input.open(QIODevice::ReadOnly))
-        file.m_data = input.read(MaxFileSize + 1);
-    else
+    // Unbuffered: the file is read in a few large pieces, which the device's buffer would only copy.
+    if (input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        // QIODevice::read(MaxFileSize + 1) would reserve the whole limit for every file: a regular file is
+        // read at its size (and a byte more, to see it grown meanwhile), a device in pieces.
+        const qint64 piece = input.isSequential() ? 64 * 1024 : qMin(input.size(), MaxFileSize) + 1;
+        while (file.m_data.size() <= MaxFileSize) {
+            const QByteArray read = input.read(qMin(piece, MaxFileSize + 1 - file.m_data.size()));
+            if (read.isEmpty())
+                break;
+            file.m_data += read;
+        }
+    } else {
         file.m_fault = Fault_Unreadable;
+    }
     if (file.m_data.size() > MaxFileSize) {
         qWarning() << "getFirmwareData is too large!" << path << QFileInfo(path).absoluteFilePath();
         file.m_data.clear();

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "scriptedadapter.h"
 
+#include "sim/adaptermodel.h"
+
 #include <hidapi/hidapi.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <vector>
 
 struct hid_device_
 {
@@ -21,10 +22,8 @@ struct hid_device_
 
 namespace {
 
-constexpr int ReportBytes = 64;
-constexpr int MaxChunk = 56;
-constexpr quint32 FlashBase = 0x08000000;
-constexpr quint32 FlashSize = 0x40000;
+constexpr int ReportBytes = AdapterModel::ReportBytes;
+constexpr int MaxChunk = AdapterModel::MaxChunk;
 
 using Report = std::array<unsigned char, ReportBytes>;
 
@@ -45,7 +44,7 @@ struct Pending
 struct State
 {
     std::mutex lock;
-    std::vector<unsigned char> flash;
+    AdapterModel model; // made once: each input resets only what the last one changed
     quint16 product = 0;
     quint64 plugging = 0;
     bool pulled = false;
@@ -86,63 +85,6 @@ uint8_t next(State &s)
         return 0;
     --s.scriptLeft;
     return *s.script++;
-}
-
-bool inFlash(quint32 address, quint32 length)
-{
-    return address >= FlashBase && length <= FlashSize && address - FlashBase <= FlashSize - length;
-}
-
-void resetFlash(State &s)
-{
-    s.flash.assign(FlashSize, 0xFF);
-    for (const quint32 block : {0x08004000u, 0x08004100u, 0x08004200u}) {
-        unsigned char *b = s.flash.data() + (block - FlashBase);
-        std::memset(b, 0, 256);
-        b[0] = 0x55;
-        b[255] = 0xAA;
-    }
-    const unsigned char config[] = {1, 0, 0, 2, 0, 0}; // hardware 1.0.0, boot 2.0.0
-    std::memcpy(s.flash.data() + 0x4001, config, sizeof config);
-    const unsigned char info[] = {0x00, 0x50, 0x00, 0x08, 2, 1, 0}; // firmware area, version 2.1.0
-    std::memcpy(s.flash.data() + 0x4101, info, sizeof info);
-}
-
-// What an adapter in good order answers to command (64 bytes, without the report ID).
-Report honestReply(State &s, const Report &command)
-{
-    Report reply = command;
-    std::memset(reply.data() + 8, 0, ReportBytes - 8);
-    const quint32 address = le32(command.data() + 2);
-    const quint16 length = le16(command.data() + 6);
-    const unsigned char *data = command.data() + 8;
-    const bool chunk = length >= 1 && length <= MaxChunk && inFlash(address, length);
-    switch (command[1]) {
-    case 0x55: {
-        const quint32 start = le32(data);
-        const quint32 count = le32(data + 4);
-        reply[1] = length == 8 && inFlash(start, count) ? 0x59 : 0;
-        if (reply[1])
-            std::memset(s.flash.data() + (start - FlashBase), 0xFF, count);
-        break;
-    }
-    case 0x56:
-        reply[1] = chunk ? 0x58 : 0;
-        if (chunk)
-            std::memcpy(reply.data() + 8, s.flash.data() + (address - FlashBase), length);
-        break;
-    case 0x57:
-        reply[1] = chunk ? 0x58 : 0;
-        if (chunk) {
-            std::memcpy(s.flash.data() + (address - FlashBase), data, length);
-            std::memcpy(reply.data() + 8, data, length);
-        }
-        break;
-    default:
-        reply[1] = command[1];
-        break;
-    }
-    return reply;
 }
 
 bool isFlashing(const Report &command)
@@ -188,7 +130,7 @@ void start(quint16 productId, const uint8_t *script, size_t size)
 {
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    resetFlash(s);
+    s.model.reset();
     s.product = productId;
     ++s.plugging;
     s.pulled = false;
@@ -224,7 +166,7 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
 {
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    if (s.pulled || vendor_id != 0x0E3A || product_id != s.product)
+    if (s.pulled || vendor_id != AdapterModel::VendorId || product_id != s.product)
         return nullptr;
     return new hid_device_ {s.plugging};
 }
@@ -272,7 +214,7 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
     s.pending = {command, true};
 
     Reply reply;
-    reply.bytes = honestReply(s, command);
+    s.model.answer(command.data(), reply.bytes.data());
     switch (action) {
     case 3: // edited: up to four bytes replaced
         for (int edits = next(s) % 4 + 1; edits > 0; --edits) {

@@ -9,7 +9,7 @@
 
 // A Tavrune M4 behind the hidapi functions the program calls, whose every reply follows a script of
 // fuzzer-chosen bytes: honest, edited, replaced by raw bytes, late, missing, a failed read or write, or the
-// adapter pulled. When the script runs out it answers honestly from a flash of its own.
+// adapter pulled. Honest replies, and every reply once the script runs out, are AdapterModel's.
 //
 // It also judges each reply as the program's checks must: it counts the bytes of write commands whose echo
 // the program read back intact, and it aborts the process when an erase or write command arrives where

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "simadapter.h"
 
+#include "adaptermodel.h"
+
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -18,7 +20,7 @@
 #include <hidapi/hidapi.h>
 
 namespace {
-constexpr int ReportBytes = 64; // the adapter's report, without the report ID
+constexpr int ReportBytes = AdapterModel::ReportBytes;
 using Clock = std::chrono::steady_clock;
 
 struct Reply
@@ -40,11 +42,6 @@ struct hid_device_
 
 namespace {
 
-constexpr int MaxChunk = 56;
-constexpr quint32 DeviceConfig = 0x08004000;
-constexpr quint32 FirmwareInfo = 0x08004100;
-constexpr quint32 ExtraConfig = 0x08004200;
-constexpr quint32 FirmwareArea = 0x08005000;
 // The time one report takes each way: a USB frame, or the longer wait a busy hub imposes.
 std::chrono::milliseconds frameOf(SimAdapter::Timing timing)
 {
@@ -60,7 +57,7 @@ struct State
 {
     std::mutex lock;
     std::condition_variable replyQueued;
-    std::vector<unsigned char> flash;
+    AdapterModel model;
     quint16 product = 0;
     quint64 plugging = 1;
     std::wstring serial;
@@ -97,35 +94,6 @@ void putLe32(unsigned char *p, quint32 v)
         p[i] = uchar(v >> (8 * i));
 }
 
-bool inFlash(quint32 address, quint32 length)
-{
-    return address >= SimAdapter::FlashBase && length <= quint32(SimAdapter::FlashSize) &&
-        address - SimAdapter::FlashBase <= quint32(SimAdapter::FlashSize) - length;
-}
-
-unsigned char *flashAt(State &s, quint32 address)
-{
-    return s.flash.data() + (address - SimAdapter::FlashBase);
-}
-
-void setBytes(State &s, quint32 address, std::initializer_list<unsigned char> bytes)
-{
-    std::copy(bytes.begin(), bytes.end(), flashAt(s, address));
-}
-
-void factoryFlash(State &s)
-{
-    s.flash.assign(SimAdapter::FlashSize, 0xFF);
-    for (quint32 block : {DeviceConfig, FirmwareInfo, ExtraConfig})
-        std::memset(flashAt(s, block), 0, 256);
-    setBytes(s, DeviceConfig, {0x55, 1, 0, 0, 2, 0, 0});
-    flashAt(s, DeviceConfig)[255] = 0xAA;
-    setBytes(s, FirmwareInfo, {0x55});
-    putLe32(flashAt(s, FirmwareInfo + 1), FirmwareArea);
-    setBytes(s, FirmwareInfo + 5, {2, 1, 0});
-    flashAt(s, FirmwareInfo)[255] = 0xAA;
-}
-
 bool live(const State &s, const hid_device *dev)
 {
     return dev && !dev->closed && s.product != 0 && dev->plugging == s.plugging;
@@ -138,47 +106,6 @@ bool usable(State &s, const hid_device *dev)
     if (dev && dev->closed)
         ++s.closedUses;
     return live(s, dev);
-}
-
-// The adapter's answer to one command; false when it gives none.
-bool answer(State &s, const unsigned char *command, Reply &reply)
-{
-    const unsigned char code = command[1];
-    const quint32 address = le32(command + 2);
-    const quint16 length = quint16(command[6] | command[7] << 8);
-    const unsigned char *data = command + 8;
-    std::memcpy(reply.bytes, command, ReportBytes);
-    std::memset(reply.bytes + 8, 0, ReportBytes - 8);
-    unsigned char &replyCode = reply.bytes[1];
-    switch (code) {
-    case 0x55: { // erase
-        const quint32 start = le32(data);
-        const quint32 count = le32(data + 4);
-        replyCode = length == 8 && inFlash(start, count) ? 0x59 : 0x00;
-        if (replyCode == 0x59)
-            std::memset(flashAt(s, start), 0xFF, count);
-        return true;
-    }
-    case 0x56: // read
-        replyCode = length >= 1 && length <= MaxChunk && inFlash(address, length) ? 0x58 : 0x00;
-        if (replyCode == 0x58)
-            std::memcpy(reply.bytes + 8, flashAt(s, address), length);
-        return true;
-    case 0x57: // write: programming can only clear bits, and the echo is what the flash now holds
-        replyCode = length >= 1 && length <= MaxChunk && inFlash(address, length) ? 0x58 : 0x00;
-        if (replyCode == 0x58) {
-            unsigned char *target = flashAt(s, address);
-            for (int i = 0; i < length; ++i)
-                target[i] &= data[i];
-            std::memcpy(reply.bytes + 8, target, length);
-        }
-        return true;
-    case 0x5B: // probe
-        replyCode = 0x5B;
-        return true;
-    default:
-        return false;
-    }
 }
 
 void applyFault(SimAdapter::Fault fault, Reply &reply)
@@ -199,7 +126,7 @@ void applyFault(SimAdapter::Fault fault, Reply &reply)
         reply.bytes[6] ^= 0x01;
         break;
     case Fault::DataMismatch:
-        if (length >= 1 && length <= MaxChunk)
+        if (length >= 1 && length <= AdapterModel::MaxChunk)
             reply.bytes[8 + length - 1] ^= 0xFF;
         break;
     case Fault::LateReply:
@@ -353,8 +280,8 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
             return -1;
     }
     Reply reply;
-    if (answer(s, command + 1, reply) &&
-        (fault == s.faults.end() || fault->second != SimAdapter::Fault::NoReply)) {
+    s.model.answer(command + 1, reply.bytes);
+    if (fault == s.faults.end() || fault->second != SimAdapter::Fault::NoReply) {
         if (fault != s.faults.end())
             applyFault(fault->second, reply);
         reply.availableAt = sent + frame;
@@ -414,7 +341,7 @@ void reset()
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
     unplug(s);
-    factoryFlash(s);
+    s.model.reset();
     s.serial = L"TVR-M4-0001";
     s.nodePath = "/dev/hidraw0";
     s.refusal = 0;
@@ -439,41 +366,37 @@ void plug(quint16 productId)
 void setHardwareVersion(quint8 major, quint8 minor, quint8 patch)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    setBytes(state(), DeviceConfig + 1, {major, minor, patch});
+    state().model.setVersion(AdapterModel::DeviceConfig + 1, major, minor, patch);
 }
 
 void setBootVersion(quint8 major, quint8 minor, quint8 patch)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    setBytes(state(), DeviceConfig + 4, {major, minor, patch});
+    state().model.setVersion(AdapterModel::DeviceConfig + 4, major, minor, patch);
 }
 
 void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    setBytes(state(), FirmwareInfo + 5, {major, minor, patch});
+    state().model.setVersion(AdapterModel::FirmwareInfo + 5, major, minor, patch);
 }
 
 void setMarkers(quint32 blockAddress, quint8 start, quint8 end)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    flashAt(state(), blockAddress)[0] = start;
-    flashAt(state(), blockAddress)[255] = end;
+    state().model.setMarkers(blockAddress, start, end);
 }
 
 void setFlash(quint32 address, const QByteArray &bytes)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    if (inFlash(address, quint32(bytes.size())))
-        std::memcpy(flashAt(state(), address), bytes.constData(), size_t(bytes.size()));
+    state().model.setFlash(address, bytes);
 }
 
 QByteArray flash(quint32 address, int length)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    if (length < 0 || !inFlash(address, quint32(length)))
-        return QByteArray();
-    return QByteArray(reinterpret_cast<const char *>(flashAt(state(), address)), length);
+    return state().model.flash(address, length);
 }
 
 void setNodePath(const QByteArray &path)

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "adaptermodel.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -10,7 +12,7 @@
 
 // A simulated Tavrune M4 behind the hidapi functions the program calls (hid_init, hid_enumerate,
 // hid_free_enumeration, hid_open, hid_open_path, hid_read_timeout, hid_write, hid_close), so that everything
-// above hidapi runs unchanged. It answers the four commands from a flash of its own, can fail any exchange
+// above hidapi runs unchanged. It answers the four commands as AdapterModel does, can fail any exchange
 // or every open on purpose and records every report it receives. Thread-safe; the control functions may be
 // called while a device task is running.
 namespace SimAdapter {
@@ -34,12 +36,11 @@ enum class Timing {
     Slow, // one report each way per 4 ms, as behind a busy hub: an exchange takes at least 8 ms
 };
 
-constexpr quint16 VendorId = 0x0E3A;
-constexpr quint32 FlashBase = 0x08000000;
-constexpr int FlashSize = 0x40000;
+constexpr quint16 VendorId = AdapterModel::VendorId;
+constexpr quint32 FlashBase = AdapterModel::FlashBase;
+constexpr int FlashSize = int(AdapterModel::FlashSize);
 
-// Nothing plugged; the flash of an adapter fresh from the factory (hardware 1.0.0, boot 2.0.0, firmware
-// 2.1.0 with an empty, erased firmware area, all markers valid); no faults; empty transcript; zero latency;
+// Nothing plugged; the flash of an adapter fresh from the factory (AdapterModel::reset()); no faults; empty transcript; zero latency;
 // time-outs reported at once. Handles still held by the program go stale.
 void reset();
 

@@ -4,6 +4,8 @@
 
 #include "device/deviceflash.h"
 
+#include <QMetaEnum>
+
 namespace {
 QString bits(bool value)
 {
@@ -49,4 +51,12 @@ SignalRecorder::SignalRecorder(DeviceFlash *device)
     connect(
         device, &DeviceFlash::settingProgressChanged, this,
         [this](qint64 c, qint64 t) { events << progress("setting", c, t); }, queued);
+    connect(
+        device, &DeviceFlash::updateFinished, this,
+        [this](DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal) {
+            const QString name = QString::fromLatin1(
+                QMetaEnum::fromType<DeviceFlash::UpdateOutcome>().valueToKey(outcome)).section(QLatin1Char('_'), 1);
+            events << QStringLiteral("finished %1 %2 %3").arg(name).arg(verified).arg(int(refusal));
+        },
+        queued);
 }

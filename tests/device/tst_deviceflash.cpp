@@ -353,7 +353,7 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
     DeviceFlash device;
     for (const char *name :
         {"Tavrune", "DeviceFlash::Tavrune", "DeviceError", "DeviceFlash::DeviceError", "char*",
-            "DeviceFlash::AccessDenial"})
+            "DeviceFlash::AccessDenial", "DeviceFlash::UpdateOutcome", "FirmwareFile::Fault"})
         QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
     QCOMPARE(QMetaType::type("Tavrune"), qMetaTypeId<DeviceFlash::Tavrune>());
 
@@ -375,7 +375,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
             QStringLiteral("settingChanged()"),
             QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)"),
             QStringLiteral("adapterInUse(QString)"),
-            QStringLiteral("firmwareVerified(bool,qlonglong,qlonglong)")}));
+            QStringLiteral("firmwareVerified(bool,qlonglong,qlonglong)"),
+            QStringLiteral("updateFinished(DeviceFlash::UpdateOutcome,qlonglong,FirmwareFile::Fault)")}));
 
     const QMetaEnum errors = QMetaEnum::fromType<DeviceFlash::DeviceError>();
     QCOMPARE(errors.keyCount(), 8);

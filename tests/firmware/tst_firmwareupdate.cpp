@@ -242,7 +242,8 @@ void TestFirmwareUpdate::updateWritesImageAndInformationBlock()
     const int chunks = (imageSize + 55) / 56 + 5;
     const QStringList events = QStringList {QStringLiteral("busy true"), storeEvent(imageSize)} +
         progressEvents(imageSize, chunks) +
-        QStringList {QStringLiteral("version ") + version, QStringLiteral("busy false")};
+        QStringList {QStringLiteral("version ") + version,
+            QStringLiteral("finished Success %1 0").arg(imageSize + 256), QStringLiteral("busy false")};
     QCOMPARE(m_recorder->events, events);
     QCOMPARE(m_device->version(), version);
     QVERIFY(logged(QStringLiteral("warning updateFirmware")));
@@ -282,7 +283,7 @@ void TestFirmwareUpdate::updateWithCurrentVersionPublishesNoVersion()
     QVERIFY(waitUntilFinished(*m_recorder));
 
     const QStringList events = QStringList {QStringLiteral("busy true"), storeEvent(300)} +
-        progressEvents(300, 11) + QStringList {QStringLiteral("busy false")};
+        progressEvents(300, 11) + QStringList {QStringLiteral("finished Success 556 0"), QStringLiteral("busy false")};
     QCOMPARE(m_recorder->events, events);
     QCOMPARE(SimAdapter::flash(infoAddress, 256).toHex(), infoBlock(image, 2, 1, 0).toHex());
 }
@@ -298,6 +299,7 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched_data()
     QTest::addColumn<int>("cut"); // a maker file cut to this many bytes, 0 for whole
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("log");
+    QTest::addColumn<FirmwareFile::Fault>("refusal");
 
     const QString maker = QStringLiteral("maker");
     const QString raw = QStringLiteral("raw");
@@ -313,73 +315,104 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched_data()
     const QByteArray none;
 
     QTest::addRow("flipped bit in marker")
-        << maker << 1000 << v << opt("--flip-bit", bit(0, 0)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(0, 0)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("flipped bit in version")
-        << maker << 1000 << v << opt("--flip-bit", bit(11, 5)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(11, 5)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("flipped bit in first image byte")
-        << maker << 1000 << v << opt("--flip-bit", bit(13, 0)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(13, 0)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("flipped bit in image")
-        << maker << 1000 << v << opt("--flip-bit", bit(513, 6)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(513, 6)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("flipped bit in last image byte")
-        << maker << 1000 << v << opt("--flip-bit", bit(1012, 7)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(1012, 7)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("flipped bit in digest")
-        << maker << 1000 << v << opt("--flip-bit", bit(1028, 7)) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--flip-bit", bit(1028, 7)) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("other key") << maker << 1000 << v << opt("--key", QStringLiteral("Lm7#pR2!wQz9&Kx5"))
-                               << none << 0 << 0 << md5;
+                               << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("padding count zero")
-        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0")) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0")) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("padding count above a block")
-        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("17")) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("17")) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     // The count is right and the digest matches, but no maker's file has such padding.
     QTest::addRow("padding bytes other than the count")
-        << maker << 1000 << v << opt("--pad-fill", QStringLiteral("0")) << none << 0 << 0 << md5;
+        << maker << 1000 << v << opt("--pad-fill", QStringLiteral("0")) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("padding count negative")
-        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0x90")) << none << 0 << 0 << md5;
-    QTest::addRow("truncated file") << maker << 1000 << v << QStringList() << none << 700 << 0 << md5;
+        << maker << 1000 << v << opt("--pad-byte", QStringLiteral("0x90")) << none << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
+    QTest::addRow("truncated file") << maker << 1000 << v << QStringList() << none << 700 << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("text, not Base64")
         << raw << 0 << v << QStringList() << QByteArray("This is a plain text file, not firmware.\r\n") << 0
-        << 0 << md5;
+        << 0 << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("binary garbage") << raw << 0 << v << QStringList() << randomImage(4099, 3) << 0 << 0
-                                    << md5;
+                                    << md5
+        << FirmwareFile::Fault_Digest;
     QTest::addRow("Base64 of plain data")
-        << raw << 0 << v << QStringList() << randomImage(1040, 4).toBase64() << 0 << 0 << md5;
+        << raw << 0 << v << QStringList() << randomImage(1040, 4).toBase64() << 0 << 0 << md5
+        << FirmwareFile::Fault_Digest;
 
     QTest::addRow("marker wrong in last character")
-        << maker << 1000 << v << opt("--marker", QStringLiteral("Tavrune_M5")) << none << 0 << 0 << type;
+        << maker << 1000 << v << opt("--marker", QStringLiteral("Tavrune_M5")) << none << 0 << 0 << type
+        << FirmwareFile::Fault_Type;
     QTest::addRow("marker in lower case")
-        << maker << 1000 << v << opt("--marker", QStringLiteral("tavrune_m4")) << none << 0 << 0 << type;
+        << maker << 1000 << v << opt("--marker", QStringLiteral("tavrune_m4")) << none << 0 << 0 << type
+        << FirmwareFile::Fault_Type;
     QTest::addRow("wrong marker and version below 2")
         << maker << 1000 << QStringLiteral("1.0.0") << opt("--marker", QStringLiteral("Tavrune_M3")) << none
-        << 0 << 0 << type;
+        << 0 << 0 << type
+        << FirmwareFile::Fault_Type;
     // Good digests over texts too short for marker and version; the second even starts with the marker.
     QTest::addRow("19-byte plain text")
-        << maker << 0 << v << opt("--marker", QString()) << none << 0 << 0 << type;
+        << maker << 0 << v << opt("--marker", QString()) << none << 0 << 0 << type
+        << FirmwareFile::Fault_Type;
     QTest::addRow("28-byte plain text")
         << maker << 0 << QStringLiteral("52.2.0") << opt("--marker", QStringLiteral("Tavrune_M")) << none << 0
-        << 0 << type;
+        << 0 << type
+        << FirmwareFile::Fault_Type;
 
     QTest::addRow("version 1.9.9") << maker << 1000 << QStringLiteral("1.9.9") << QStringList() << none << 0
-                                   << 7 << invalid;
+                                   << 7 << invalid
+        << FirmwareFile::Fault_Version;
     QTest::addRow("version 0.0.0") << maker << 1000 << QStringLiteral("0.0.0") << QStringList() << none << 0
-                                   << 7 << invalid;
+                                   << 7 << invalid
+        << FirmwareFile::Fault_Version;
     QTest::addRow("version 128.0.0") << maker << 1000 << QStringLiteral("128.0.0") << QStringList() << none
-                                     << 0 << 7 << invalid;
+                                     << 0 << 7 << invalid
+        << FirmwareFile::Fault_Version;
     QTest::addRow("version 255.9.9") << maker << 1000 << QStringLiteral("255.9.9") << QStringList() << none
-                                     << 0 << 7 << invalid;
+                                     << 0 << 7 << invalid
+        << FirmwareFile::Fault_Version;
     QTest::addRow("image one byte too long")
-        << maker << 131073 << v << QStringList() << none << 0 << 7 << invalid;
-    QTest::addRow("empty image") << maker << 0 << v << QStringList() << none << 0 << 7 << invalid;
+        << maker << 131073 << v << QStringList() << none << 0 << 7 << invalid
+        << FirmwareFile::Fault_ImageSize;
+    QTest::addRow("empty image") << maker << 0 << v << QStringList() << none << 0 << 7 << invalid
+        << FirmwareFile::Fault_ImageSize;
 
-    QTest::addRow("empty file") << raw << 0 << v << QStringList() << QByteArray("") << 0 << 0 << empty;
+    QTest::addRow("empty file") << raw << 0 << v << QStringList() << QByteArray("") << 0 << 0 << empty
+        << FirmwareFile::Fault_Empty;
     QTest::addRow("missing file") << QStringLiteral("missing") << 0 << v << QStringList() << none << 0 << 0
-                                  << empty;
+                                  << empty
+        << FirmwareFile::Fault_Unreadable;
     QTest::addRow("directory") << QStringLiteral("directory") << 0 << v << QStringList() << none << 0 << 0
-                               << empty;
+                               << empty
+        << FirmwareFile::Fault_Unreadable;
     QTest::addRow("device without end")
         << QStringLiteral("path") << 0 << v << QStringList() << QByteArray("/dev/zero") << 0 << 0
-        << QStringLiteral("warning getFirmwareData is too large!");
+        << QStringLiteral("warning getFirmwareData is too large!")
+        << FirmwareFile::Fault_TooLarge;
     QTest::addRow("huge file") << raw << 0 << v << QStringList() << QByteArray(9 * 1024 * 1024, 'A') << 0 << 0
-                               << QStringLiteral("warning getFirmwareData is too large!");
+                               << QStringLiteral("warning getFirmwareData is too large!")
+        << FirmwareFile::Fault_TooLarge;
 }
 
 void TestFirmwareUpdate::badFileLeavesAdapterUntouched()
@@ -392,6 +425,7 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched()
     QFETCH(int, cut);
     QFETCH(int, error);
     QFETCH(QString, log);
+    QFETCH(FirmwareFile::Fault, refusal);
 
     QString path;
     if (source == QStringLiteral("maker")) {
@@ -419,7 +453,7 @@ void TestFirmwareUpdate::badFileLeavesAdapterUntouched()
 
     QCOMPARE(m_recorder->events,
         (QStringList {QStringLiteral("busy true"), QStringLiteral("error %1").arg(error),
-            QStringLiteral("busy false")}));
+            QStringLiteral("finished FileRefused 0 %1").arg(int(refusal)), QStringLiteral("busy false")}));
     QVERIFY2(logged(log), qPrintable(m_log->lines().join(QLatin1Char('\n'))));
     QVERIFY(!logged(QStringLiteral("warning updateFirmware")));
     QCOMPARE(SimAdapter::transcript().size(), 0);
@@ -431,16 +465,18 @@ void TestFirmwareUpdate::closedAdapterReportsOnlyAnEmptyFile_data()
     QTest::addColumn<QString>("version");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("emptyFile");
+    QTest::addColumn<bool>("inUse"); // another DeviceFlash holds the adapter and refused this one
 
-    QTest::addRow("good file") << QStringLiteral("2.3.4") << QStringList() << false;
+    QTest::addRow("good file") << QStringLiteral("2.3.4") << QStringList() << false << false;
+    QTest::addRow("good file, adapter in use") << QStringLiteral("2.3.4") << QStringList() << false << true;
     QTest::addRow("flipped bit") << QStringLiteral("2.3.4")
                                  << QStringList {QStringLiteral("--flip-bit"), QStringLiteral("200")}
-                                 << false;
+                                 << false << false;
     QTest::addRow("wrong marker") << QStringLiteral("2.3.4")
                                   << QStringList {QStringLiteral("--marker"), QStringLiteral("Tavrune_M5")}
-                                  << false;
-    QTest::addRow("version 1.9.9") << QStringLiteral("1.9.9") << QStringList() << false;
-    QTest::addRow("empty file") << QStringLiteral("2.3.4") << QStringList() << true;
+                                  << false << false;
+    QTest::addRow("version 1.9.9") << QStringLiteral("1.9.9") << QStringList() << false << false;
+    QTest::addRow("empty file") << QStringLiteral("2.3.4") << QStringList() << true << false;
 }
 
 void TestFirmwareUpdate::closedAdapterReportsOnlyAnEmptyFile()
@@ -448,17 +484,23 @@ void TestFirmwareUpdate::closedAdapterReportsOnlyAnEmptyFile()
     QFETCH(QString, version);
     QFETCH(QStringList, options);
     QFETCH(bool, emptyFile);
+    QFETCH(bool, inUse);
 
     const QString path =
         emptyFile ? writeFile(QByteArray()) : makeFirmware(randomImage(500, 5), version, options);
     QVERIFY(!path.isEmpty());
 
     DeviceFlash closed;
+    if (inUse)
+        QVERIFY(!closed.open(SimAdapter::VendorId, product));
     SignalRecorder recorder(&closed);
     closed.updateFirmware(path);
     QVERIFY(waitUntilFinished(recorder));
 
-    QStringList events {QStringLiteral("busy true"), QStringLiteral("busy false")};
+    QStringList events {QStringLiteral("busy true"),
+        emptyFile ? QStringLiteral("finished FileRefused 0 %1").arg(int(FirmwareFile::Fault_Empty))
+                  : QStringLiteral("finished %1 0 0").arg(inUse ? QStringLiteral("AdapterInUse") : QStringLiteral("AdapterPulled")),
+        QStringLiteral("busy false")};
     if (emptyFile)
         events.insert(1, QStringLiteral("error 0"));
     QCOMPARE(recorder.events, events);
@@ -536,7 +578,9 @@ void TestFirmwareUpdate::faultStopsUpdateCleanly()
         events << QStringLiteral("error 1");
     if (newBlockReadBack)
         events << QStringLiteral("version 2.3.4");
-    events << QStringLiteral("busy false");
+    const int verified = eraseFailed ? 0 : qMin((exchange - 2) * 56, 1000) + qMax(exchange - 20, 0) * 56;
+    events << QStringLiteral("finished %1 %2 0").arg(eraseFailed ? QStringLiteral("EraseFailed") : QStringLiteral("WriteFailed")).arg(verified)
+           << QStringLiteral("busy false");
     QCOMPARE(m_recorder->events, events);
     QCOMPARE(m_device->version(), newBlockReadBack ? QStringLiteral("2.3.4") : QStringLiteral("2.1.0"));
 }
@@ -569,6 +613,9 @@ void TestFirmwareUpdate::updatesRunOneAfterTheOtherWhileBusy()
     const QList<QByteArray> secondCommands = updateCommands(second, infoBlock(second, 2, 6, 0));
     QVERIFY(SimAdapter::transcript() ==
         (firstFirst ? firstCommands + secondCommands : secondCommands + firstCommands));
+    QCOMPARE(m_recorder->events.filter(QStringLiteral("finished ")),
+        (QStringList {QStringLiteral("finished Success %1 0").arg(firstFirst ? 956 : 656),
+            QStringLiteral("finished Success %1 0").arg(firstFirst ? 656 : 956)}));
     QCOMPARE(m_recorder->events.filter(QStringLiteral("busy ")),
         (QStringList {QStringLiteral("busy true"), QStringLiteral("busy false"), QStringLiteral("busy true"),
             QStringLiteral("busy false")}));

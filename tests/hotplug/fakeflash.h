@@ -2,17 +2,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "sim/adaptermodel.h"
+
 #include <QByteArray>
-#include <QMap>
 #include <QObject>
 
 #include <functional>
 
 class QSocketNotifier;
 
-// The adapter's side of the command protocol on an emulated hidraw node: answers read commands from a
-// flash holding three valid blocks (hardware 1.2.3, boot 2.0.0, firmware 2.4.1) and the probe, in the
-// thread it lives in.
+// The adapter's side of the command protocol on an emulated hidraw node, in the thread it lives in: answers
+// every command as AdapterModel does, from a flash holding hardware 1.2.3, boot 2.0.0 and firmware 2.4.1.
 class FakeFlash : public QObject
 {
     Q_OBJECT
@@ -32,7 +32,7 @@ private:
 
     int m_fd;
     QSocketNotifier *m_notifier;
-    QMap<quint32, QByteArray> m_blocks; // 256-byte blocks by address
+    AdapterModel m_model;
     QList<QByteArray> m_commands;
     std::function<bool(int, const QByteArray &)> m_hook;
 };
