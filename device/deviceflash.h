@@ -126,7 +126,7 @@ public:
     explicit DeviceFlash(QObject *parent = nullptr);
     ~DeviceFlash() override;
 
-    // Starts the search for the adapter on the global thread pool and returns at once.
+    // Starts the search for the adapter on the device tasks' pool and returns at once.
     void connected();
 
     QString version() const;
@@ -143,7 +143,7 @@ public:
     // Reads the three flash blocks and publishes versions, upgradeability and errors.
     void readDeviceConfig();
 
-    // Starts the update task on the global thread pool with the firmware file at path and returns at once;
+    // Starts the update task on the device tasks' pool with the firmware file at path and returns at once;
     // outcomes arrive as signals, the last of them updateFinished.
     void updateFirmware(const QString &path);
     // Starts a task that checks the firmware file at path as the update does and reads the firmware area
@@ -206,7 +206,7 @@ signals:
     void updateFinished(DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal);
 
 private:
-    // Runs work on the global thread pool as a device task: deviceLock held and busy set for its whole run,
+    // Runs work on the device tasks' pool as a device task: deviceLock held and busy set for its whole run,
     // its transfers bound to handle, or to the handle open when it starts if handle is 0. A task bound to a
     // handle that is no longer open when its turn comes does nothing at all.
     void startTask(std::function<void()> work, quint64 handle = 0);

@@ -58,7 +58,7 @@ void waitForTask()
         fail("a device task did not end");
     // The task's last frees follow its end by moments: once they are done, libFuzzer finds the input's
     // allocations balanced and skips its leak check, which would otherwise scan the heap after most inputs.
-    while (QThreadPool::globalInstance()->activeThreadCount() != 0)
+    while (DeviceFlash::taskPool()->activeThreadCount() != 0)
         QThread::yieldCurrentThread();
     QCoreApplication::processEvents();
 }
