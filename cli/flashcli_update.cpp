@@ -96,7 +96,7 @@ int FlashCli::updateExitCode(const QString &file, const QString &version)
         if (!m_adapter.updateStarted)
             return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the update began"));
         return fail(Exit_WriteFailed,
-            QStringLiteral("the adapter was unplugged after %1 of %2 bytes: %3")
+            QStringLiteral("the update stopped after %1 of %2 bytes, the adapter unplugged: %3")
                 .arg(m_adapter.verified)
                 .arg(m_adapter.total)
                 .arg(incomplete));

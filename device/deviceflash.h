@@ -85,10 +85,10 @@ public:
     enum UpdateOutcome {
         UpdateOutcome_Success, // every chunk written and its echo verified
         UpdateOutcome_FileRefused, // a check of the file failed; the adapter was not touched
-        UpdateOutcome_EraseFailed,
+        UpdateOutcome_EraseFailed, // whatever made it fail, a pull among others
         UpdateOutcome_WriteFailed, // a chunk failed to write or verify: the firmware is incomplete
-        // No adapter open when the update began, or its removal had been handled when the erase or a
-        // write failed; a removal handled only after that leaves UpdateOutcome_EraseFailed or _WriteFailed.
+        // No adapter open when the update began, or its removal had been handled when a write failed; a
+        // removal handled only after that leaves UpdateOutcome_WriteFailed.
         UpdateOutcome_AdapterPulled,
         UpdateOutcome_AdapterInUse, // another program holds the adapter; the adapter was not touched
     };

@@ -84,15 +84,16 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
         verified = write2Flash(flash, 0);
     flashing.storeRelease(false);
     const bool written = verified == qint64(flash.total);
-    // Asked before the read-back, whose failure would say nothing about this.
-    const bool pulled = !written && !taskHandleIsOpen();
+    // Asked before the read-back, whose failure would say nothing about this. A failed erase is reported as
+    // such whatever made it fail: whether a pulled adapter's removal has been handled by then is a race.
+    const bool pulled = erased && !written && !taskHandleIsOpen();
 
     // Whatever the write achieved, the block now on the adapter tells which version it carries.
     if (readBlock(Address_FirmwareInfo, firmwareInfo) && isValidBlock(firmwareInfo))
         publishVersion(versionText(firmwareInfo, 5));
     if (written)
         return UpdateOutcome_Success;
-    if (pulled)
-        return UpdateOutcome_AdapterPulled;
-    return erased ? UpdateOutcome_WriteFailed : UpdateOutcome_EraseFailed;
+    if (!erased)
+        return UpdateOutcome_EraseFailed;
+    return pulled ? UpdateOutcome_AdapterPulled : UpdateOutcome_WriteFailed;
 }

@@ -130,11 +130,15 @@ void TestHotplugUpdate::removalDuringAnUpdateEndsIt()
 
     const QString completion = QStringLiteral("write %1/%1").arg(total);
     QCOMPARE(recorder.events.contains(completion), completes);
-    // Unless every chunk was verified first, the update ends as pulled, after the chunks verified before.
+    // Unless every chunk was verified first, the update ends as pulled, after the chunks verified before; a
+    // pull during the erase ends it as a failed erase.
     const QStringList progress = recorder.events.filter(QStringLiteral("write "));
     const QString verified = progress.isEmpty() ? QStringLiteral("0") : progress.last().section(QLatin1Char(' '), 1).section(QLatin1Char('/'), 0, 0);
+    const QString outcome = completes ? QStringLiteral("Success")
+        : exchange < 2                ? QStringLiteral("EraseFailed")
+                                      : QStringLiteral("AdapterPulled");
     QCOMPARE(recorder.events.filter(QStringLiteral("finished ")),
-        QStringList {QStringLiteral("finished %1 %2 0").arg(completes ? QStringLiteral("Success") : QStringLiteral("AdapterPulled"), verified)});
+        QStringList {QStringLiteral("finished %1 %2 0").arg(outcome, verified)});
     QVERIFY(recorder.events.filter(QStringLiteral("version")).isEmpty());
     QCOMPARE(recorder.events.count(QStringLiteral("connected false b275")), 1);
     QVERIFY(!device.isBusy());
