@@ -47,11 +47,11 @@ int FlashCli::verify(const QString &path, const QString &version)
             readBack = complete;
             firstDifference = first;
             differing = count;
+            wake();
         },
         Qt::QueuedConnection);
-    const int ended = m_adapter.tasksEnded;
     m_device->verifyFirmware(file);
-    waitUntil([&] { return m_adapter.tasksEnded > ended; });
+    waitUntil([&] { return finished; });
     settle();
     disconnect(progress);
     disconnect(outcome);
@@ -61,7 +61,7 @@ int FlashCli::verify(const QString &path, const QString &version)
     m_result.insert(QStringLiteral("total"), total);
     if (!m_adapter.errors.isEmpty())
         return fail(Exit_FileRefused, QStringLiteral("%1 was refused while the verify read it").arg(file));
-    if (!finished)
+    if (!readBack && read == 0 && !m_adapter.connected)
         return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the read began"));
     if (!readBack)
         return fail(Exit_WriteFailed,

@@ -197,8 +197,9 @@ signals:
     // Another of the user's programs has the adapter open (holder names it, empty when unknown): it is
     // treated as absent until that program lets go of it, and then searched for again. Once per refusal.
     void adapterInUse(const QString &holder);
-    // A verify's outcome: whether everything was read back, and then the lowest address whose byte differs
-    // from what the update writes (-1 when none does) and how many bytes differ.
+    // Once per verifyFirmware call (unless this object is destroyed before its task runs): whether
+    // everything was read back (false too for a refused file), and then the lowest address whose byte
+    // differs from what the update writes (-1 when none does) and how many bytes differ.
     void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
     // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
     // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
@@ -214,7 +215,7 @@ private:
     void arrive(Tavrune product);
     // The update task's work; verified and refusal as updateFinished carries them.
     UpdateOutcome runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal);
-    void runVerify(const QString &path);
+    bool runVerify(const QString &path); // false when nothing was compared: the file refused or a read failed
     // What updating with the checked file writes (its image at Address_Firmware, then the information block
     // that describes it), set in flashImage, which the update and verify tasks share.
     FlashImage &imageFor(const FirmwareFile &file);

@@ -5,19 +5,22 @@
 
 void DeviceFlash::verifyFirmware(const QString &path)
 {
-    startTask([this, path] { runVerify(path); });
+    startTask([this, path] {
+        if (!runVerify(path))
+            emit firmwareVerified(false, -1, 0);
+    });
 }
 
-void DeviceFlash::runVerify(const QString &path)
+bool DeviceFlash::runVerify(const QString &path)
 {
     // Refused as the update refuses it, so that "identical" means what updating with this file would give;
     // a refusal has been reported already.
     const FirmwareFile read = readFirmwareFile(path);
     if (read.fault() != FirmwareFile::Fault_None)
-        return;
+        return false;
     const FirmwareFile file = unpackFirmware(read.data());
     if (file.fault() != FirmwareFile::Fault_None)
-        return;
+        return false;
     const FlashImage &expected = imageFor(file);
     qint64 firstDifference = -1;
     qint64 differing = 0;
@@ -27,10 +30,8 @@ void DeviceFlash::runVerify(const QString &path)
         if (region.length == 0)
             break;
         readBack.resize(int(region.length));
-        if (!readFlash(Command_Read, region.address, region.length, readBack.data(), 1)) {
-            emit firmwareVerified(false, -1, 0);
-            return;
-        }
+        if (!readFlash(Command_Read, region.address, region.length, readBack.data(), 1))
+            return false;
         for (quint32 offset = 0; offset < region.length; ++offset) {
             if (readBack.at(int(offset)) == region.data[offset])
                 continue;
@@ -41,4 +42,5 @@ void DeviceFlash::runVerify(const QString &path)
         }
     }
     emit firmwareVerified(true, firstDifference, differing);
+    return true;
 }
