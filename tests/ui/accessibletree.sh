@@ -13,10 +13,11 @@ for tool in xvfb-run dbus-run-session dbus-send xprop "$launcher"; do
 done
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is missing"; exit 77; }
 
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${DISPLAY:-}" ]; then
+# Always a private session, never the desktop the tests were started from, whose root window this changes.
+if [ -z "${TAVRUNE_PRIVATE_SESSION:-}" ]; then
     runtime=$(mktemp -d)
     status=0
-    XDG_RUNTIME_DIR=$runtime xvfb-run -a dbus-run-session -- sh "$0" "$@" || status=$?
+    TAVRUNE_PRIVATE_SESSION=1 XDG_RUNTIME_DIR=$runtime xvfb-run -a dbus-run-session -- sh "$0" "$@" || status=$?
     rm -rf "$runtime"
     exit $status
 fi
