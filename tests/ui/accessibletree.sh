@@ -28,9 +28,9 @@ launcher_pid=$!
 # nobody answers yet.
 /usr/bin/python3 -c 'import pyatspi; pyatspi.Registry.getDesktop(0).childCount'
 # Asked for the bus address over D-Bus, Qt 5's bridge goes live on the next turn of the event loop whether
-# the answer has come or not, and in about every other start here it had not ("Not connected to D-Bus
-# server"): the bridge then stays off the bus. Given the address on the X root window, as a desktop session
-# publishes it, the bridge connects at once, as root too.
+# the answer has come or not, and here it mostly had not ("Not connected to D-Bus server"): the bridge then
+# stays off the bus, in any Qt 5 program. Given the address in the root window's AT_SPI_BUS property, which
+# it reads first and which at-spi's launcher does not set here, the bridge connects at once, as root too.
 address=$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress |
     tr -d ' \n')
 xprop -root -f AT_SPI_BUS 8s -set AT_SPI_BUS "$address"
