@@ -106,12 +106,6 @@ public:
     static constexpr quint8 Command_Read = 0x56;
     static constexpr quint8 Command_Write = 0x57;
     static constexpr quint8 Command_Probe = 0x5B;
-
-    // The threads of every device task. A task may wait for the GUI thread (an open's retry) and for another
-    // task (the device lock); in Qt's global pool such tasks could hold every thread while the GUI thread waits
-    // for Qt's own work there (a large image converted as it is drawn, as at twice the pixel density): the
-    // window would freeze for good.
-    static QThreadPool *taskPool();
     static constexpr quint8 Reply_Erase = 0x59;
     static constexpr quint8 Reply_ReadWrite = 0x58;
     static constexpr quint8 Reply_Probe = 0x5B;
@@ -122,6 +116,12 @@ public:
     static constexpr quint32 Address_FirmwareInfo = 0x08004100;
     static constexpr quint32 Address_ExtraConfig = 0x08004200;
     static constexpr quint32 Address_Firmware = 0x08005000;
+
+    // The threads of every device task. A task may wait for the GUI thread (an open's retry) and for another
+    // task (the device lock); in Qt's global pool such tasks could hold every thread while the GUI thread waits
+    // for Qt's own work there (a large image converted as it is drawn, as at twice the pixel density): the
+    // window would freeze for good.
+    static QThreadPool *taskPool();
 
     explicit DeviceFlash(QObject *parent = nullptr);
     ~DeviceFlash() override;
