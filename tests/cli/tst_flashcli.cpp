@@ -8,6 +8,7 @@
 
 #include <QtTest>
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +34,8 @@ struct Run
 
 } // namespace
 
+Q_DECLARE_METATYPE(LoopbackHttpServer::Reply)
+
 class TestFlashCli : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,8 @@ private slots:
     void refusedUpdateNeverWritesToTheAdapter_data();
     void refusedUpdateNeverWritesToTheAdapter();
     void updateWritesTheFileAndReadsTheVersionBack();
+    void catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp_data();
+    void catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp();
     void pullDuringUpdateFailsWithoutSuccess_data();
     void pullDuringUpdateFailsWithoutSuccess();
     void jsonAnswersOfInfoUpdateAndVersions();
@@ -65,6 +70,7 @@ private:
     SimCatalogue m_catalogue;
     QByteArray m_image; // the image inside m_good
     QString m_good; // firmware 2.2.0, 1000-byte image
+    QByteArray m_goodFile; // its bytes, which the catalogue serves for 2.2.0
 };
 
 void TestFlashCli::initTestCase()
@@ -78,8 +84,9 @@ void TestFlashCli::initTestCase()
 
     QFile good(m_good);
     QVERIFY(good.open(QIODevice::ReadOnly));
+    m_goodFile = good.readAll();
     m_catalogue.setTool(QStringLiteral("3.1.0"));
-    m_catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("Faster polling;Fixes rumble"), good.readAll());
+    m_catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("Faster polling;Fixes rumble"), m_goodFile);
 }
 
 QString TestFlashCli::makeFirmware(const QString &name, int imageSize, const QString &version,
@@ -232,6 +239,79 @@ void TestFlashCli::updateWritesTheFileAndReadsTheVersionBack()
     const QByteArray firmware = QByteArray::fromBase64(result.state.value(QStringLiteral("firmware")).toString().toLatin1());
     QCOMPARE(info.mid(5, 3), QByteArray("\x02\x02\x00", 3));
     QCOMPARE(firmware.left(m_image.size()), m_image);
+}
+
+void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp_data()
+{
+    using Server = LoopbackHttpServer;
+    QTest::addColumn<Server::Reply>("reply");
+    QTest::addColumn<bool>("seenBefore"); // the good file was accepted for 2.2.0 before
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    auto served = [](const QByteArray &body, Server::Delivery delivery = Server::Delivery::Normal) {
+        Server::Reply reply;
+        reply.body = body;
+        reply.delivery = delivery;
+        return reply;
+    };
+
+    QFile other(makeFirmware(QStringLiteral("other.rfw"), 999, QStringLiteral("9.9.9")));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QTest::addRow("file of another version") << served(other.readAll()) << false << 4
+                                             << QStringLiteral("carries firmware 9.9.9");
+    QFile changed(makeFirmware(QStringLiteral("changed.rfw"), 998, QStringLiteral("2.2.0")));
+    QVERIFY(changed.open(QIODevice::ReadOnly));
+    QTest::addRow("changed file for a version seen") << served(changed.readAll()) << true << 4
+                                                     << QStringLiteral("but the file first seen for it, on ");
+    const QByteArray half = m_goodFile.left(m_goodFile.size() / 2);
+    QTest::addRow("cut, no Content-Length") << served(half, Server::Delivery::NoContentLength)
+                                            << false << 4 << QStringLiteral("its MD5 digest does not match");
+    Server::Reply shortLength = served(m_goodFile);
+    shortLength.announcedLength = half.size();
+    QTest::addRow("Content-Length short of the body") << shortLength << false << 4
+                                                      << QStringLiteral("its MD5 digest does not match");
+    Server::Reply closedEarly = served(m_goodFile, Server::Delivery::CloseEarly);
+    closedEarly.bodyPrefix = 100;
+    QTest::addRow("closed early") << closedEarly << false
+                                  << 7 << QStringLiteral("could not be downloaded");
+    Server::Reply trickle = served(m_goodFile, Server::Delivery::Trickle);
+    trickle.pauseMs = 500;
+    QTest::addRow("trickle past the deadline") << trickle << false << 7 << QStringLiteral("could not be downloaded");
+}
+
+void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
+{
+    QFETCH(LoopbackHttpServer::Reply, reply);
+    QFETCH(bool, seenBefore);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const QString path = QStringLiteral("/firmware/0.rfw");
+    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+    const QStringList update {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
+        QStringLiteral("--yes")};
+    const QString scenario = QStringLiteral("plug=b275;deadlineMs=3000");
+    QFile::remove(cached);
+    if (seenBefore) {
+        QCOMPARE(run(update, scenario).code, 0);
+        QFile::remove(cached);
+    }
+
+    m_catalogue.server()->setReply(path, reply);
+    const Run refused = run(update, scenario);
+    m_catalogue.server()->setBody(path, m_goodFile);
+    QCOMPARE(refused.code, code);
+    QVERIFY2(refused.err.contains(message), qPrintable(refused.err));
+    QVERIFY(!refused.out.contains(QStringLiteral("successful")));
+    QVERIFY(!refused.commands.contains(eraseCode));
+    QVERIFY(!QFile::exists(cached));
+
+    // Nothing of it was kept: the next attempt downloads the file again, and writes it.
+    const int requests = m_catalogue.server()->requestCount(path);
+    const Run next = run(update, scenario);
+    QCOMPARE(next.code, 0);
+    QCOMPARE(m_catalogue.server()->requestCount(path), requests + 1);
+    QVERIFY(next.out.contains(QStringLiteral("SHA-256 %1").arg(
+        QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()))));
 }
 
 void TestFlashCli::pullDuringUpdateFailsWithoutSuccess_data()
