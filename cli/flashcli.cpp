@@ -49,9 +49,9 @@ QString helpEpilogue()
     QString text = QStringLiteral(
         "\nCommands:\n"
         "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
-        "  check FILE       whether a firmware file would be accepted; no adapter needed\n"
-        "  versions         the firmware versions of the catalogue, with their change logs, and the tool's\n"
-        "                   own latest version when it is not this one\n"
+        "  check FILE       whether a firmware file would be accepted, and its SHA-256; no adapter needed\n"
+        "  versions         the firmware versions of the catalogue, with their change logs and the SHA-256\n"
+        "                   first seen for each, and the tool's own latest version when it is not this one\n"
         "  update FILE      check FILE, write it to the adapter and read the new version back\n"
         "  update --version V\n"
         "                   the same with catalogue version V, downloaded into the tool's cache\n"
