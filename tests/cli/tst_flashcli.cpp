@@ -366,9 +366,14 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
 
     const QJsonObject versions = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
     QCOMPARE(versions.value(QStringLiteral("source")).toString(), QStringLiteral("server"));
-    QCOMPARE(versions.value(QStringLiteral("versions")).toArray(),
-        QJsonArray({QJsonObject {{QStringLiteral("version"), QStringLiteral("2.2.0")},
-            {QStringLiteral("changeLog"), QStringLiteral("Faster polling;Fixes rumble")}}}));
+    const QJsonArray listed = versions.value(QStringLiteral("versions")).toArray();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed.at(0)[QStringLiteral("version")].toString(), QStringLiteral("2.2.0"));
+    QCOMPARE(listed.at(0)[QStringLiteral("changeLog")].toString(), QStringLiteral("Faster polling;Fixes rumble"));
+    // The file accepted for it: the digest a user compares with the maker's.
+    QCOMPARE(listed.at(0)[QStringLiteral("sha256")].toString(),
+        QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()));
+    QVERIFY(QDateTime::fromString(listed.at(0)[QStringLiteral("firstSeen")].toString(), Qt::ISODate).isValid());
     QVERIFY(!versions.contains(QStringLiteral("toolVersion")));
 
     // Another tool version in the catalogue: named in one line and in the answer, and the list stays as it is.
@@ -377,7 +382,8 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     const QJsonObject newerToolAnswer = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
     m_catalogue.setTool(QStringLiteral("3.1.0"));
     QCOMPARE(newerTool.code, 0);
-    QCOMPARE(newerTool.out, QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n"));
+    QVERIFY2(newerTool.out.startsWith(QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n    SHA-256 ")),
+        qPrintable(newerTool.out));
     QCOMPARE(newerTool.err, QStringLiteral("Tavrune M4 Firmware Tool 3.2.0 is available; this one is 3.1.0.\n"));
     QCOMPARE(newerToolAnswer.value(QStringLiteral("toolVersion")).toString(), QStringLiteral("3.2.0"));
 }
