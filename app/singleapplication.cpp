@@ -160,7 +160,8 @@ void SingleApplicationPrivate::openBlock()
         // Another user's block is never attached: what it says cannot be trusted, and a block this user
         // may not open would keep the tool from starting at all.
         if (isOwnBlock(memory->nativeKey())) {
-            // A fresh object: a failed create leaves an error on its semaphore's key that attach would report.
+            // A fresh object: a failed create leaves an error on its semaphore's key, which attach would
+            // report.
             delete memory;
             memory = new QSharedMemory();
             memory->setNativeKey(blockName(attempt));
@@ -170,7 +171,8 @@ void SingleApplicationPrivate::openBlock()
             }
             return;
         }
-        qWarning() << "SingleApplication: The shared memory block of this name belongs to another user; passing it over."
+        qWarning() << "SingleApplication: The shared memory block of this name belongs to another user; "
+                      "passing it over."
                    << memory->nativeKey();
     }
     qCritical() << "SingleApplication: Unable to create block.";

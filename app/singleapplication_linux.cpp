@@ -75,7 +75,8 @@ QString SingleApplicationPrivate::guardFolder()
 
     // mkdir never follows a link, and what is found there is judged by lstat: another user's folder or
     // link under this name is passed over for the next one, which the user's other instances try as well.
-    const QByteArray base = QFile::encodeName(QDir::tempPath()) + "/tavrune-guard-" + QByteArray::number(geteuid());
+    const QByteArray base =
+        QFile::encodeName(QDir::tempPath()) + "/tavrune-guard-" + QByteArray::number(geteuid());
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
         const QByteArray name = attempt ? base + '-' + QByteArray::number(attempt) : base;
         if ((mkdir(name.constData(), 0700) == 0 || errno == EEXIST) && isPrivateFolder(name))
@@ -93,7 +94,8 @@ QString SingleApplicationPrivate::guardFolder()
 QString SingleApplicationPrivate::blockName(int attempt) const
 {
     // The key file of a System V block: its inode, with the folder's device, names the block.
-    return QStringLiteral("%1/%2.block%3").arg(folder, guardKey, attempt ? QString::number(attempt) : QString());
+    return QStringLiteral("%1/%2.block%3")
+        .arg(folder, guardKey, attempt ? QString::number(attempt) : QString());
 }
 
 QString SingleApplicationPrivate::serverName() const

@@ -34,7 +34,8 @@ const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
                                "update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks; a catalogue file also when it "
-                                 "carries another version, or differs from the file first seen for its version"},
+                                 "carries another version, or differs from the file first seen for its "
+                                 "version"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
     {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
                                  "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
@@ -413,7 +414,8 @@ int FlashCli::versions()
     if (!tool.isEmpty()) {
         m_result.insert(QStringLiteral("toolVersion"), tool);
         note(QStringLiteral("%1 %2 is available; this one is %3.")
-                 .arg(QCoreApplication::applicationName(), asText(tool), QCoreApplication::applicationVersion()));
+                 .arg(QCoreApplication::applicationName(), asText(tool),
+                     QCoreApplication::applicationVersion()));
     }
     return Exit_Success;
 }

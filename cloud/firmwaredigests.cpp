@@ -59,7 +59,8 @@ bool FirmwareDigests::remember(const QString &version, const QByteArray &sha256)
         });
     // Whole or not at all: a record cut short would forget every version it held.
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(record).toJson()) < 0 || !file.commit()) {
+    const QByteArray text = QJsonDocument(record).toJson();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         qWarning() << "firmware digest record cannot be written" << m_path << file.errorString();
         return false;
     }

@@ -135,7 +135,8 @@ void MainWindow::onSyncError(int error)
     case SyncCloud::SyncError_VersionMismatch: {
         const SyncCloud::FirmwareRefusal refusal = m_syncCloud->firmwareRefusal();
         messageDialog()->showMessage(tr("Error"),
-            tr("The firmware file offered for version %1 carries version %2. It was not written and not kept.")
+            tr("The firmware file offered for version %1 carries version %2. It was not written and not "
+               "kept.")
                 .arg(refusal.version, refusal.fileVersion));
         break;
     }

@@ -302,15 +302,14 @@ void TestSingleInstance::anotherUsersObjectsNeverStopTheStart()
 {
     QFETCH(bool, runtimeFolder);
     // Two real users: the one who starts the guard, and another who got there first.
-    const passwd *entry = getpwnam("daemon");
-    const uid_t uid = entry ? entry->pw_uid : 0;
-    const gid_t gid = entry ? entry->pw_gid : 0;
-    entry = getpwnam("nobody");
-    const uid_t otherUid = entry ? entry->pw_uid : 0;
-    const gid_t otherGid = entry ? entry->pw_gid : 0;
+    const passwd *self = getpwnam("daemon");
+    const QStringList user {
+        QStringLiteral("--reuid=1"), QStringLiteral("--regid=1"), QStringLiteral("--clear-groups")};
+    const QStringList other {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+        QStringLiteral("--clear-groups")};
     const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-    if (geteuid() != 0 || !uid || !otherUid || setpriv.isEmpty())
-        QSKIP("needs root, setpriv and the users daemon and nobody to run the guard as two users");
+    if (geteuid() != 0 || !self || self->pw_uid != 1 || !getpwnam("nobody") || setpriv.isEmpty())
+        QSKIP("needs root, setpriv and the users daemon (1) and nobody to run the guard as two users");
 
     // A temporary folder that both share, as /tmp is.
     const QByteArray shared = QFile::encodeName(place->filePath(QStringLiteral("tmp")));
@@ -320,39 +319,33 @@ void TestSingleInstance::anotherUsersObjectsNeverStopTheStart()
     const QByteArray runtime = QFile::encodeName(place->filePath(QStringLiteral("runtime")));
     key_t blockKey = 0;
     if (runtimeFolder) {
-        QVERIFY(mkdir(runtime.constData(), 0700) == 0 && chown(runtime.constData(), uid, gid) == 0);
-        // Were the other user to guess the inode of the block's key file, the block's System V key would be
-        // theirs to take first.
+        // Were the other user to guess the inode of the block's key file, its System V key would be theirs.
         const QByteArray keyFile = runtime + '/' + key.toLatin1() + ".block";
+        QVERIFY(mkdir(runtime.constData(), 0700) == 0 && chown(runtime.constData(), 1, 1) == 0);
         const int made = open(keyFile.constData(), O_CREAT | O_WRONLY, 0640);
-        QVERIFY(made >= 0 && fchown(made, uid, gid) == 0 && close(made) == 0);
+        QVERIFY(made >= 0 && fchown(made, 1, 1) == 0 && close(made) == 0);
         blockKey = ftok(keyFile.constData(), 'Q');
     }
 
-    auto startAs = [&](uid_t user, gid_t group, const QStringList &arguments) {
+    auto startAs = [&](const QStringList &who, const QStringList &arguments) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TMPDIR"), QFile::decodeName(shared));
         env.insert(QStringLiteral("HOME"), QFile::decodeName(shared));
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        if (runtimeFolder && user == uid)
+        if (runtimeFolder && who == user)
             env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName(runtime));
         processes.push_back(std::make_unique<QProcess>());
-        QProcess *process = processes.back().get();
-        process->setProcessEnvironment(env);
-        process->start(setpriv,
-            QStringList {QStringLiteral("--reuid=%1").arg(user), QStringLiteral("--regid=%1").arg(group),
-                QStringLiteral("--clear-groups"), QStringLiteral(GUARD_PROBE)}
-                + arguments);
-        return process;
+        processes.back()->setProcessEnvironment(env);
+        processes.back()->start(setpriv, who + QStringList {QStringLiteral(GUARD_PROBE)} + arguments);
+        return processes.back().get();
     };
-    QProcess *squatter = startAs(otherUid, otherGid,
-        {QStringLiteral("--squat"), key, QString::number(blockKey), QStringLiteral("tavrune-guard-%1").arg(uid)});
+    QProcess *squatter = startAs(other,
+        {QStringLiteral("--squat"), key, QString::number(blockKey), QStringLiteral("tavrune-guard-1")});
     QCOMPARE(nextLine(squatter), QByteArray("squatting"));
-
-    QProcess *first = startAs(uid, gid, {});
+    QProcess *first = startAs(user, {});
     QCOMPARE(nextLine(first), QByteArray("primary self-refused"));
-    QCOMPARE(nextLine(startAs(uid, gid, {QStringLiteral("hello")})), QByteArray("secondary sent"));
+    QCOMPARE(nextLine(startAs(user, {QStringLiteral("hello")})), QByteArray("secondary sent"));
     QCOMPARE(nextLine(first), QByteArray("message 1 hello"));
 }
 

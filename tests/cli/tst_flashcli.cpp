@@ -248,35 +248,35 @@ void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp_data()
     QTest::addColumn<bool>("seenBefore"); // the good file was accepted for 2.2.0 before
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
-    auto served = [](const QByteArray &body, Server::Delivery delivery = Server::Delivery::Normal) {
+    // detail: the bytes sent before closing early, a trickle's pace, or the length a whole body announces.
+    auto served = [](const QByteArray &body, Server::Delivery delivery = Server::Delivery::Normal,
+                      int detail = -1) {
         Server::Reply reply;
         reply.body = body;
         reply.delivery = delivery;
+        (delivery == Server::Delivery::Trickle ? reply.pauseMs : reply.bodyPrefix) = qMax(detail, 0);
+        reply.announcedLength = delivery == Server::Delivery::Normal ? detail : -1;
         return reply;
     };
 
     QFile other(makeFirmware(QStringLiteral("other.rfw"), 999, QStringLiteral("9.9.9")));
-    QVERIFY(other.open(QIODevice::ReadOnly));
+    QFile changed(makeFirmware(QStringLiteral("changed.rfw"), 998, QStringLiteral("2.2.0")));
+    QVERIFY(other.open(QIODevice::ReadOnly) && changed.open(QIODevice::ReadOnly));
+    const QByteArray half = m_goodFile.left(m_goodFile.size() / 2);
+    const QString damaged = QStringLiteral("its MD5 digest does not match");
+    const QString notDownloaded = QStringLiteral("could not be downloaded");
     QTest::addRow("file of another version") << served(other.readAll()) << false << 4
                                              << QStringLiteral("carries firmware 9.9.9");
-    QFile changed(makeFirmware(QStringLiteral("changed.rfw"), 998, QStringLiteral("2.2.0")));
-    QVERIFY(changed.open(QIODevice::ReadOnly));
     QTest::addRow("changed file for a version seen") << served(changed.readAll()) << true << 4
                                                      << QStringLiteral("but the file first seen for it, on ");
-    const QByteArray half = m_goodFile.left(m_goodFile.size() / 2);
-    QTest::addRow("cut, no Content-Length") << served(half, Server::Delivery::NoContentLength)
-                                            << false << 4 << QStringLiteral("its MD5 digest does not match");
-    Server::Reply shortLength = served(m_goodFile);
-    shortLength.announcedLength = half.size();
-    QTest::addRow("Content-Length short of the body") << shortLength << false << 4
-                                                      << QStringLiteral("its MD5 digest does not match");
-    Server::Reply closedEarly = served(m_goodFile, Server::Delivery::CloseEarly);
-    closedEarly.bodyPrefix = 100;
-    QTest::addRow("closed early") << closedEarly << false
-                                  << 7 << QStringLiteral("could not be downloaded");
-    Server::Reply trickle = served(m_goodFile, Server::Delivery::Trickle);
-    trickle.pauseMs = 500;
-    QTest::addRow("trickle past the deadline") << trickle << false << 7 << QStringLiteral("could not be downloaded");
+    QTest::addRow("cut, no Content-Length") << served(half, Server::Delivery::NoContentLength) << false << 4
+                                            << damaged;
+    QTest::addRow("Content-Length short of the body")
+        << served(m_goodFile, Server::Delivery::Normal, half.size()) << false << 4 << damaged;
+    QTest::addRow("closed early") << served(m_goodFile, Server::Delivery::CloseEarly, 100) << false << 7
+                                  << notDownloaded;
+    QTest::addRow("trickle past the deadline")
+        << served(m_goodFile, Server::Delivery::Trickle, 500) << false << 7 << notDownloaded;
 }
 
 void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
@@ -369,11 +369,13 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     const QJsonArray listed = versions.value(QStringLiteral("versions")).toArray();
     QCOMPARE(listed.size(), 1);
     QCOMPARE(listed.at(0)[QStringLiteral("version")].toString(), QStringLiteral("2.2.0"));
-    QCOMPARE(listed.at(0)[QStringLiteral("changeLog")].toString(), QStringLiteral("Faster polling;Fixes rumble"));
+    QCOMPARE(listed.at(0)[QStringLiteral("changeLog")].toString(),
+        QStringLiteral("Faster polling;Fixes rumble"));
     // The file accepted for it: the digest a user compares with the maker's.
     QCOMPARE(listed.at(0)[QStringLiteral("sha256")].toString(),
         QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()));
-    QVERIFY(QDateTime::fromString(listed.at(0)[QStringLiteral("firstSeen")].toString(), Qt::ISODate).isValid());
+    const QString firstSeen = listed.at(0)[QStringLiteral("firstSeen")].toString();
+    QVERIFY(QDateTime::fromString(firstSeen, Qt::ISODate).isValid());
     QVERIFY(!versions.contains(QStringLiteral("toolVersion")));
 
     // Another tool version in the catalogue: named in one line and in the answer, and the list stays as it is.
@@ -382,8 +384,8 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     const QJsonObject newerToolAnswer = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
     m_catalogue.setTool(QStringLiteral("3.1.0"));
     QCOMPARE(newerTool.code, 0);
-    QVERIFY2(newerTool.out.startsWith(QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n    SHA-256 ")),
-        qPrintable(newerTool.out));
+    const QString listing = QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n    SHA-256 ");
+    QVERIFY2(newerTool.out.startsWith(listing), qPrintable(newerTool.out));
     QCOMPARE(newerTool.err, QStringLiteral("Tavrune M4 Firmware Tool 3.2.0 is available; this one is 3.1.0.\n"));
     QCOMPARE(newerToolAnswer.value(QStringLiteral("toolVersion")).toString(), QStringLiteral("3.2.0"));
 }
