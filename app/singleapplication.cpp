@@ -80,21 +80,12 @@ SingleApplicationPrivate::~SingleApplicationPrivate()
         return;
 
     lockRole();
-    const bool locked = memory->lock();
-    if (!locked) {
-        // The semaphore can vanish under a running instance (its creator removes it when it ends); the
-        // role lock still keeps other processes out, and a primary that left its mark would block the next start.
-        qDebug() << "SingleApplication: Unable to lock memory block at end of execution.";
-        qDebug() << memory->errorString();
-    }
     if (server) {
         server->close();
         delete server;
         server = nullptr;
         clearPrimary();
     }
-    if (locked)
-        memory->unlock();
     delete memory;
     memory = nullptr;
     roleLock->unlock();
@@ -117,7 +108,8 @@ void SingleApplicationPrivate::deriveGuardKey()
         hash.addData(userName().toUtf8());
 
     guardKey = QString::fromLatin1(hash.result().toBase64().replace('/', '_'));
-    roleLock = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(guardKey + QStringLiteral(".lock")));
+    folder = guardFolder();
+    roleLock = std::make_unique<QLockFile>(QDir(folder).filePath(guardKey + QStringLiteral(".lock")));
 }
 
 void SingleApplicationPrivate::randomPause()
@@ -129,8 +121,7 @@ void SingleApplicationPrivate::randomPause()
 
 void SingleApplicationPrivate::lockRole()
 {
-    // QSharedMemory::create() re-initialises the block's semaphore even while another process holds it, and
-    // the semaphore's creator removes it when it ends: on its own it cannot keep two starts apart.
+    // The block's own lock: it lives in this user's guard folder, where no other user can hold it.
     if (roleLock->isLocked() || roleLock->tryLock(RoleLockWait))
         return;
     qWarning() << "SingleApplication: Unable to take the role lock; going on without it." << roleLock->error();
@@ -152,6 +143,40 @@ void SingleApplicationPrivate::initializeMemoryBlock()
     std::memset(inst, 0, sizeof(InstanceBlock));
     inst->primaryPid = -1;
     inst->checksum = blockChecksum();
+}
+
+void SingleApplicationPrivate::openBlock()
+{
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        delete memory;
+        memory = new QSharedMemory();
+        memory->setNativeKey(blockName(attempt));
+        if (memory->create(int(sizeof(InstanceBlock)))) {
+            initializeMemoryBlock();
+            return;
+        }
+        if (memory->error() != QSharedMemory::AlreadyExists)
+            break;
+        // Another user's block is never attached: what it says cannot be trusted, and a block this user
+        // may not open would keep the tool from starting at all.
+        if (isOwnBlock(memory->nativeKey())) {
+            // A fresh object: a failed create leaves an error on its semaphore's key, which attach would
+            // report.
+            delete memory;
+            memory = new QSharedMemory();
+            memory->setNativeKey(blockName(attempt));
+            if (!memory->attach()) {
+                qCritical() << "SingleApplication: Unable to attach to shared memory block.";
+                abortSafely();
+            }
+            return;
+        }
+        qWarning() << "SingleApplication: The shared memory block of this name belongs to another user; "
+                      "passing it over."
+                   << memory->nativeKey();
+    }
+    qCritical() << "SingleApplication: Unable to create block.";
+    abortSafely();
 }
 
 void SingleApplicationPrivate::clearPrimary()
@@ -181,27 +206,7 @@ void SingleApplicationPrivate::decideRole(bool allowSecondary, int timeout)
 {
     randomPause();
     lockRole();
-
-    memory = new QSharedMemory(guardKey);
-    if (memory->create(int(sizeof(InstanceBlock)))) {
-        if (!memory->lock()) {
-            qCritical() << "SingleApplication: Unable to lock memory block after create.";
-            abortSafely();
-        }
-        initializeMemoryBlock();
-    } else if (memory->error() == QSharedMemory::AlreadyExists) {
-        if (!memory->attach()) {
-            qCritical() << "SingleApplication: Unable to attach to shared memory block.";
-            abortSafely();
-        }
-        if (!memory->lock()) {
-            qCritical() << "SingleApplication: Unable to lock memory block after attach.";
-            abortSafely();
-        }
-    } else {
-        qCritical() << "SingleApplication: Unable to create block.";
-        abortSafely();
-    }
+    openBlock();
 
     QElapsedTimer time;
     time.start();
@@ -211,15 +216,9 @@ void SingleApplicationPrivate::decideRole(bool allowSecondary, int timeout)
                           "5s. Assuming primary instance failure.";
             initializeMemoryBlock();
         }
-        if (!memory->unlock()) {
-            qDebug() << "SingleApplication: Unable to unlock memory for random wait.";
-            qDebug() << memory->errorString();
-        }
+        roleLock->unlock();
         randomPause();
-        if (!memory->lock()) {
-            qCritical() << "SingleApplication: Unable to lock memory after random wait.";
-            abortSafely();
-        }
+        lockRole();
     }
 
     // A System V block outlives a primary that was killed: without this, every later start would hand its
@@ -228,21 +227,9 @@ void SingleApplicationPrivate::decideRole(bool allowSecondary, int timeout)
 
     if (!block()->primary) {
         startPrimary();
-        if (!memory->unlock()) {
-            qDebug() << "SingleApplication: Unable to unlock memory after primary start.";
-            qDebug() << memory->errorString();
-        }
     } else if (allowSecondary) {
         startSecondary(timeout);
-        if (!memory->unlock()) {
-            qDebug() << "SingleApplication: Unable to unlock memory after secondary start.";
-            qDebug() << memory->errorString();
-        }
     } else {
-        if (!memory->unlock()) {
-            qDebug() << "SingleApplication: Unable to unlock memory at end of execution.";
-            qDebug() << memory->errorString();
-        }
         roleLock->unlock();
         connectToPrimary(timeout, RefusedStart);
         endProcess(0);
@@ -262,11 +249,11 @@ void SingleApplicationPrivate::startPrimary()
     instanceNumber = 0;
 
     // A primary that crashed leaves its socket file behind, and listening would fail on it.
-    QLocalServer::removeServer(guardKey);
+    QLocalServer::removeServer(serverName());
     server = new QLocalServer();
     server->setSocketOptions(options.testFlag(SingleApplication::PerUser) ? QLocalServer::UserAccessOption
                                                                            : QLocalServer::WorldAccessOption);
-    if (!server->listen(guardKey))
+    if (!server->listen(serverName()))
         qWarning() << "SingleApplication: Unable to listen for other instances." << server->errorString();
     QObject::connect(server, &QLocalServer::newConnection, this,
         &SingleApplicationPrivate::slotConnectionEstablished, Qt::DirectConnection);
@@ -295,7 +282,7 @@ bool SingleApplicationPrivate::connectToPrimary(int timeout, ConnectKind kind)
     forever {
         randomPause();
         if (socket->state() != QLocalSocket::ConnectingState)
-            socket->connectToServer(guardKey, QIODevice::ReadWrite);
+            socket->connectToServer(serverName(), QIODevice::ReadWrite);
         if (socket->state() == QLocalSocket::ConnectingState)
             socket->waitForConnected(int(qMax<qint64>(0, timeout - time.elapsed())));
         if (socket->state() == QLocalSocket::ConnectedState)

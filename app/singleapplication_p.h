@@ -68,6 +68,8 @@ public:
     static constexpr qint64 MaxFirstMessageLength = 4096;
     // How long an accepted connection may take to deliver its first message before it is dropped.
     static constexpr int FirstMessageDeadline = 5000;
+    // Names tried for the guard's folder and for its block: each one that another user holds is passed over.
+    static constexpr int NameAttempts = 8;
 
     explicit SingleApplicationPrivate(SingleApplication *q);
     ~SingleApplicationPrivate() override;
@@ -87,19 +89,32 @@ public:
 
     // The operating system's name for the user running this process.
     static QString userName();
+    // A folder that only this user can write: the role lock lives there, and on Linux the server's socket
+    // and the block's key file too, so that no other user can plant or hold them.
+    static QString guardFolder();
+    // The name of the shared block, on the attempt-th try: a block that another user holds under a name is
+    // passed over for the next one.
+    QString blockName(int attempt) const;
+    QString serverName() const; // where the primary listens
+    // Whether the existing block named nativeKey belongs to this user; asked before it is attached.
+    static bool isOwnBlock(const QString &nativeKey);
     // Pauses 8 to 18 ms, so that instances started together do not retry in step.
     static void randomPause();
 
     SingleApplication *q_ptr;
-    QSharedMemory *memory = nullptr;    // the InstanceBlock, with the semaphore that locks it
+    // The InstanceBlock. Qt's semaphore for it would keep its key file in the shared temporary folder, where
+    // another user could plant it: the role lock guards the block instead.
+    QSharedMemory *memory = nullptr;
     QLocalSocket *socket = nullptr;     // this secondary's line to the primary, made on first use
     QLocalServer *server = nullptr;     // only in the primary: where later starts reach it
     quint32 instanceNumber = 0;         // 0 in the primary, the secondary count after this start otherwise
     QString guardKey;                   // names the block, the server and the role lock
+    QString folder;                     // guardFolder(), once
     SingleApplication::GuardOptions options;
     QMap<QLocalSocket *, ConnectionInfo> connectionMap; // every connection the primary has accepted
     QStringList appData;                // extra identity strings that enter the key
-    // Held while this process decides its role or gives it up, so that no two processes do so at once.
+    // Held while this process decides its role or gives it up, and whenever it reads or writes the block, so
+    // that no two processes do so at once.
     std::unique_ptr<QLockFile> roleLock;
 
 public slots:
@@ -112,6 +127,7 @@ private:
     InstanceBlock *block() const;
     quint16 blockChecksum() const;
     void initializeMemoryBlock();
+    void openBlock(); // creates the block, or attaches to this user's existing one
     void clearPrimary(); // marks the block as having no primary
     void takeOverFromVanishedPrimary();
     void startPrimary();

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "singleapplication_p.h"
 
+#include <QDir>
+
 #include <qt_windows.h>
 #include <lmcons.h>
 
@@ -25,4 +27,29 @@ bool SingleApplicationPrivate::primaryRuns(qint64 pid)
     const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
     CloseHandle(process);
     return running;
+}
+
+QString SingleApplicationPrivate::guardFolder()
+{
+    // GetTempPathW: the user's own %LOCALAPPDATA%\Temp, which only this user and administrators may write.
+    return QDir::tempPath();
+}
+
+QString SingleApplicationPrivate::blockName(int attempt) const
+{
+    // A file mapping in this session's namespace.
+    return QStringLiteral("Local\\%1.block%2").arg(guardKey, attempt ? QString::number(attempt) : QString());
+}
+
+QString SingleApplicationPrivate::serverName() const
+{
+    // A named pipe; the server's access option keeps other users out of it.
+    return guardKey;
+}
+
+bool SingleApplicationPrivate::isOwnBlock(const QString &)
+{
+    // A file mapping of the session's namespace is made by a process of this session, with the default
+    // security of its creator: it is attached only if this user may open it.
+    return true;
 }

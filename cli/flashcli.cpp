@@ -33,11 +33,14 @@ const ExitCodeText exitCodeTexts[] = {
                            "version, or a confirmation that needs --yes"},
     {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
                                "update began)"},
-    {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
+    {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks; a catalogue file also when it "
+                                 "carries another version, or differs from the file first seen for its "
+                                 "version"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
     {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
                                  "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
-    {FlashCli::Exit_Network, "network or catalogue error"},
+    {FlashCli::Exit_Network, "network or catalogue error, a catalogue request or download past its deadline "
+                             "among them"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
 };
@@ -47,9 +50,9 @@ QString helpEpilogue()
     QString text = QStringLiteral(
         "\nCommands:\n"
         "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
-        "  check FILE       whether a firmware file would be accepted; no adapter needed\n"
-        "  versions         the firmware versions of the catalogue, with their change logs, and the tool's\n"
-        "                   own latest version when it is not this one\n"
+        "  check FILE       whether a firmware file would be accepted, and its SHA-256; no adapter needed\n"
+        "  versions         the firmware versions of the catalogue, with their change logs and the SHA-256\n"
+        "                   first seen for each, and the tool's own latest version when it is not this one\n"
         "  update FILE      check FILE, write it to the adapter and read the new version back\n"
         "  update --version V\n"
         "                   the same with catalogue version V, downloaded into the tool's cache\n"
@@ -80,6 +83,17 @@ const RefusalText refusalTexts[] = {
     {FirmwareFile::Fault_ImageSize, "imageSize",
         "%1 carries a firmware image that is empty or larger than the adapter's firmware area"},
 };
+
+// The catalogue's texts are shown, never obeyed: a control character (a terminal's escape sequence among
+// them) is shown as a replacement character.
+QString asText(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
 
 // The library's diagnostics are for developers: the command line shows them only with --verbose.
 QtMessageHandler diagnosticsHandler = nullptr;
@@ -342,11 +356,16 @@ int FlashCli::checkFile(const QString &path, FirmwareFile &checked)
         return fail(Exit_Usage, QStringLiteral("%1 is far too large to be a firmware file").arg(path));
 
     checked = read.fault() == FirmwareFile::Fault_None ? FirmwareFile::unpack(read.data()) : read;
+    const QString sha256 = QString::fromLatin1(FirmwareDigests::sha256Of(read.data()));
+    if (!read.data().isEmpty())
+        m_result.insert(QStringLiteral("sha256"), sha256);
     m_result.insert(QStringLiteral("accepted"), checked.fault() == FirmwareFile::Fault_None);
     if (!checked.versionText().isEmpty())
         m_result.insert(QStringLiteral("version"), checked.versionText());
     if (checked.fault() == FirmwareFile::Fault_None) {
         m_result.insert(QStringLiteral("imageSize"), checked.image().size());
+        // To compare with a digest the maker publishes, in the form sha256sum checks.
+        say(QStringLiteral("SHA-256 %1  %2").arg(sha256, path));
         return Exit_Success;
     }
     return refuse(checked.fault(), path, checked.versionText());
@@ -372,14 +391,21 @@ int FlashCli::versions()
     QJsonArray list;
     for (int i = 0; i < versions.size(); ++i) {
         const QString changeLog = m_cloud->firmwareChangeLog(i);
+        const FirmwareDigests::Entry seen = m_cloud->firstSeen(versions.at(i));
+        const QString sha256 = QString::fromLatin1(seen.sha256);
+        const QString firstSeen = seen.firstSeen.toString(Qt::ISODate);
         list.append(QJsonObject {
             {QStringLiteral("version"), versions.at(i)},
             {QStringLiteral("changeLog"), changeLog},
+            {QStringLiteral("sha256"), sha256.isEmpty() ? QJsonValue() : QJsonValue(sha256)},
+            {QStringLiteral("firstSeen"), sha256.isEmpty() ? QJsonValue() : QJsonValue(firstSeen)},
         });
-        say(versions.at(i));
+        say(asText(versions.at(i)));
         // The catalogue separates a change log's lines with ";".
         for (const QString &line : changeLog.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            say(QStringLiteral("    %1").arg(line.trimmed()));
+            say(QStringLiteral("    %1").arg(asText(line.trimmed())));
+        if (!sha256.isEmpty())
+            say(QStringLiteral("    SHA-256 %1, first seen %2").arg(sha256, firstSeen));
     }
     if (versions.isEmpty())
         note(QStringLiteral("The catalogue lists no firmware versions."));
@@ -388,7 +414,8 @@ int FlashCli::versions()
     if (!tool.isEmpty()) {
         m_result.insert(QStringLiteral("toolVersion"), tool);
         note(QStringLiteral("%1 %2 is available; this one is %3.")
-                 .arg(QCoreApplication::applicationName(), tool, QCoreApplication::applicationVersion()));
+                 .arg(QCoreApplication::applicationName(), asText(tool),
+                     QCoreApplication::applicationVersion()));
     }
     return Exit_Success;
 }
@@ -398,6 +425,8 @@ SyncCloud *FlashCli::cloud()
     if (m_cloud)
         return m_cloud;
     m_cloud = m_catalogueServer.isEmpty() ? new SyncCloud(this) : new SyncCloud(m_catalogueServer, this);
+    if (m_catalogueDeadlineMs >= 0)
+        m_cloud->setDeadlines(m_catalogueDeadlineMs, m_downloadDeadlineMs);
     connect(m_cloud, &SyncCloud::syncError, this, [this](SyncCloud::SyncError error) { m_syncErrors << error; },
         Qt::QueuedConnection);
     connect(m_cloud, &SyncCloud::syncFinshed, this,

@@ -47,6 +47,8 @@ public:
 
     // The adapter link, for a test world that plugs and pulls the simulated adapter.
     DeviceFlash *device() const { return m_device; }
+    // Shorter network deadlines than the catalogue's own, for a test world whose server trickles.
+    void setNetworkDeadlines(int catalogueMs, int downloadMs);
 
 private:
     // What the adapter link has reported so far.
@@ -86,6 +88,8 @@ private:
     int loadCatalogue();
     // The cached file of a catalogue version, downloaded first when needed; empty on a reported failure.
     QString firmwareOf(const QString &version, int &exitCode);
+    // Reports why the catalogue's file for version was refused, when it was; Exit_Success when it was not.
+    int refuseCatalogueFile(const QString &version);
     // Searches for the adapter, and waits for it when asked to; Exit_Success once it is connected.
     int findAdapter();
     // Asks whether to update an adapter whose boot loader is below 2; Exit_Success to go on.
@@ -118,6 +122,8 @@ private:
     QList<int> m_syncErrors; // the catalogue's SyncError reports, in order
     bool m_syncFinished = false;
     QEventLoop *m_waiting = nullptr; // the loop of the waitUntil running now
+    int m_catalogueDeadlineMs = -1; // -1: the catalogue's own deadlines
+    int m_downloadDeadlineMs = -1;
 
     // From the command line.
     bool m_json = false;

@@ -173,6 +173,9 @@ QString FlashCli::firmwareOf(const QString &version, int &exitCode)
     disconnect(downloading);
     m_result.insert(QStringLiteral("downloaded"), m_syncErrors.contains(SyncCloud::SyncError_ChecksumError));
     if (path.isEmpty()) {
+        exitCode = refuseCatalogueFile(version);
+        if (exitCode != Exit_Success)
+            return QString();
         const QString reason = m_syncErrors.contains(SyncCloud::SyncError_NetworkError)
             ? QStringLiteral("the network failed")
             : m_syncErrors.contains(SyncCloud::SyncError_DownloadFail)

@@ -4,7 +4,9 @@
 
 #include "synccloud.h"
 
+#include <QDebug>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace ReplyLimits {
 
@@ -24,6 +26,16 @@ void capBodySize(QNetworkReply *reply)
 bool exceededBodySize(const QNetworkReply *reply)
 {
     return reply->property(exceededProperty).toBool();
+}
+
+void setDeadline(QNetworkReply *reply, int deadlineMs)
+{
+    QTimer::singleShot(deadlineMs, reply, [reply, deadlineMs] {
+        if (reply->isFinished())
+            return;
+        qWarning() << "reply abandoned: not finished within" << deadlineMs << "ms" << reply->url();
+        reply->abort();
+    });
 }
 
 bool isDelivered(const QNetworkReply *reply)

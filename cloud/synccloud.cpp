@@ -57,6 +57,7 @@ void SyncCloud::getInformation()
     url.setPath(QStringLiteral("/download/tavrune-m4/tavrune-m4.json"));
     QNetworkReply *reply = get(QNetworkRequest(url));
     ReplyLimits::capBodySize(reply);
+    ReplyLimits::setDeadline(reply, catalogueDeadlineMs);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onInformationReplyFinished(reply); });
 }
 
@@ -124,6 +125,12 @@ QString SyncCloud::firmwareChangeLog(int index) const
     if (index < 0 || index >= firmwareList.size())
         return QString();
     return firmwareList.at(index).toObject().value(QStringLiteral("info")).toString();
+}
+
+void SyncCloud::setDeadlines(int catalogueMs, int downloadMs)
+{
+    catalogueDeadlineMs = catalogueMs;
+    downloadDeadlineMs = downloadMs;
 }
 
 int SyncCloud::currentLanguage() const

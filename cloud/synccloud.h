@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cloud/firmwaredigests.h"
+#include "device/firmwarefile.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -27,13 +30,32 @@ public:
         SyncError_DownloadFail = 3,
         SyncError_ChecksumError = 4,
         SyncError_NetworkError = 5,
+        // The file offered for a catalogue version carries another version; firmwareRefusal() tells which.
+        SyncError_VersionMismatch = 6,
+        // The file offered for a catalogue version is not the one first seen for it; firmwareRefusal() tells
+        // when that was.
+        SyncError_DigestChanged = 7,
     };
     Q_ENUM(SyncError)
+
+    // Why the last getFirmware refused the file it downloaded or found in the cache.
+    struct FirmwareRefusal
+    {
+        QString version; // the catalogue's
+        QString fileVersion; // the file's own, when its checks got that far
+        FirmwareFile::Fault fault = FirmwareFile::Fault_None; // the check it failed, if it failed one
+        QByteArray sha256; // of the refused file
+        FirmwareDigests::Entry firstSeen; // the file accepted for the version before, if any
+    };
 
     // A transfer that delivers no byte for this long is abandoned as a network error.
     static constexpr int TransferTimeoutMs = 30000;
     // Bodies past this size are abandoned unread; a valid firmware file is below 200 KiB.
     static constexpr qint64 MaxReplySize = 16 * 1024 * 1024;
+    // However steadily bytes trickle in, a request ends by these. The largest firmware file (about 171 KiB)
+    // takes 88 s at 16 kbit/s, a poor mobile connection; the catalogue, a few KiB, a fraction of that.
+    static constexpr int CatalogueDeadlineMs = 60000;
+    static constexpr int DownloadDeadlineMs = 120000;
 
     // Qt sets its network access up once per process, when the first access manager is made: it loads the
     // bearer plugins (NetworkManager's, connman's) and with them D-Bus. This makes and drops one on a worker
@@ -58,8 +80,14 @@ public:
     // a file.
     QString firmwareCachePath(int index) const;
     // The cached file of entry index, downloaded first when needed (runs a local event loop meanwhile);
-    // empty when there is none.
+    // empty when there is none. A file is kept and returned only when it passes every check of an update,
+    // carries the entry's version, and is the file first seen for that version (see FirmwareDigests).
     QString getFirmware(int index);
+    FirmwareRefusal firmwareRefusal() const;
+    // The file accepted for version before, if any.
+    FirmwareDigests::Entry firstSeen(const QString &version) const;
+    // Shorter deadlines, for a test world whose server trickles.
+    void setDeadlines(int catalogueMs, int downloadMs);
 
     int currentLanguage() const;
     void setCurrentLanguage(int index);
@@ -75,7 +103,10 @@ signals:
 private:
     void onInformationReplyFinished(QNetworkReply *reply);
     // Stores a finished download at path; the path on success, empty otherwise.
-    QString storeDownload(QNetworkReply *reply, const QString &path);
+    QString storeDownload(QNetworkReply *reply, const QString &path, const QString &version);
+    // Whether data may be used as the file of version: every check, the version, the digest first seen.
+    // Records the digest of a version seen for the first time; reports a refusal with syncError.
+    bool acceptFirmware(const QString &version, const QByteArray &data);
 
     QSettings *settings = nullptr;
     bool synced = false;
@@ -83,4 +114,7 @@ private:
     QJsonObject flashTool; // the catalogue's "flashTool" object, from this run's reply only
     QString cacheDirectory;
     QUrl serverUrl; // scheme, host and port of the catalogue server
+    FirmwareRefusal refusal;
+    int catalogueDeadlineMs = CatalogueDeadlineMs;
+    int downloadDeadlineMs = DownloadDeadlineMs;
 };

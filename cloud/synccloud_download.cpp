@@ -41,20 +41,24 @@ QString SyncCloud::getFirmware(int index)
         return QString();
 
     const QJsonObject entry = firmwareList.at(index).toObject();
+    const QString version = entry.value(QStringLiteral("version")).toString();
     const QString path = firmwareCachePath(index);
+    refusal = FirmwareRefusal();
     if (path.isEmpty()) {
-        qWarning() << "getFirmware firmware version is not a file name" << index
-                   << entry.value(QStringLiteral("version")).toString();
+        qWarning() << "getFirmware firmware version is not a file name" << index << version;
         emit syncError(SyncError_ChecksumError);
         return QString();
     }
 
-    QFile cached(path);
-    const bool isCached = cached.exists() && cached.open(QIODevice::ReadOnly) && !cached.read(1).isEmpty();
-    cached.close();
+    const FirmwareFile cached = QFile::exists(path) ? FirmwareFile::read(path) : FirmwareFile();
     qInfo() << "getFirmware firmware file " << index << path;
-    if (isCached)
-        return path;
+    if (!cached.data().isEmpty()) {
+        if (acceptFirmware(version, cached.data()))
+            return path;
+        // Kept, it would be offered again and again: the next attempt downloads it afresh.
+        QFile::remove(path);
+        return QString();
+    }
 
     emit syncError(SyncError_ChecksumError);
     QFile::remove(path);
@@ -64,11 +68,12 @@ QString SyncCloud::getFirmware(int index)
         get(QNetworkRequest(QUrl(entry.value(QStringLiteral("download")).toString(), QUrl::TolerantMode)));
     connect(reply, &QNetworkReply::downloadProgress, this, &SyncCloud::downloadFirmwareProgress);
     ReplyLimits::capBodySize(reply);
+    ReplyLimits::setDeadline(reply, downloadDeadlineMs);
 
     QString result;
     QEventLoop loop;
     connect(reply, &QNetworkReply::finished, &loop, [&] {
-        result = storeDownload(reply, path);
+        result = storeDownload(reply, path, version);
         loop.quit();
     });
     qDebug() << "firmware download...";
@@ -85,7 +90,7 @@ QString SyncCloud::getFirmware(int index)
     return result;
 }
 
-QString SyncCloud::storeDownload(QNetworkReply *reply, const QString &path)
+QString SyncCloud::storeDownload(QNetworkReply *reply, const QString &path, const QString &version)
 {
     if (ReplyLimits::exceededBodySize(reply)) {
         qWarning() << "download firmware file error!"
@@ -112,10 +117,56 @@ QString SyncCloud::storeDownload(QNetworkReply *reply, const QString &path)
         emit syncError(SyncError_DownloadFail);
         return QString();
     }
+    // A body cut short without a length to tell, or altered on its way, must not pass for the cached file.
+    if (!acceptFirmware(version, data))
+        return QString();
     if (file.write(data) != data.size() || !file.commit()) {
         qWarning() << "firmware file cannot be created" << path << file.errorString();
         return QString();
     }
     emit firmwareFileListChanged();
     return path;
+}
+
+bool SyncCloud::acceptFirmware(const QString &version, const QByteArray &data)
+{
+    const FirmwareFile file = FirmwareFile::unpack(data);
+    FirmwareDigests digests(cacheDirectory);
+    refusal.version = version;
+    refusal.fileVersion = file.versionText();
+    refusal.fault = file.fault();
+    refusal.sha256 = FirmwareDigests::sha256Of(data);
+    refusal.firstSeen = digests.entry(version);
+
+    if (file.fault() != FirmwareFile::Fault_None) {
+        qWarning() << "firmware file refused" << version << file.fault();
+        emit syncError(SyncError_DownloadFail);
+        return false;
+    }
+    // The catalogue and the file travel unsigned: a file may claim any version, and the user picked this one.
+    if (file.versionText() != version) {
+        qWarning() << "firmware file carries another version" << version << file.versionText();
+        emit syncError(SyncError_VersionMismatch);
+        return false;
+    }
+    if (!refusal.firstSeen.sha256.isEmpty() && refusal.firstSeen.sha256 != refusal.sha256) {
+        qWarning() << "firmware file differs from the one first seen" << version << refusal.sha256
+                   << refusal.firstSeen.sha256 << refusal.firstSeen.firstSeen;
+        emit syncError(SyncError_DigestChanged);
+        return false;
+    }
+    if (refusal.firstSeen.sha256.isEmpty())
+        digests.remember(version, refusal.sha256);
+    refusal = FirmwareRefusal();
+    return true;
+}
+
+SyncCloud::FirmwareRefusal SyncCloud::firmwareRefusal() const
+{
+    return refusal;
+}
+
+FirmwareDigests::Entry SyncCloud::firstSeen(const QString &version) const
+{
+    return FirmwareDigests(cacheDirectory).entry(version);
 }

@@ -105,5 +105,18 @@ void LoopbackHttpServer::respond(QTcpSocket *socket, const QString &path)
         socket->write(reply.body.left(reply.bodyPrefix));
         socket->disconnectFromHost();
         break;
+    case Delivery::Trickle: {
+        auto *pace = new QTimer(socket);
+        connect(pace, &QTimer::timeout, socket, [socket, pace, body = reply.body, sent = 0]() mutable {
+            if (sent == body.size()) {
+                pace->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write(body.mid(sent++, 1));
+        });
+        pace->start(reply.pauseMs);
+        break;
+    }
     }
 }

@@ -24,6 +24,7 @@ public:
         NoContentLength, // the end of the body is marked only by closing the connection
         Stall, // status and Content-Length, then bodyPrefix bytes of the body, then silence
         CloseEarly, // status and Content-Length, then bodyPrefix bytes of the body, then close
+        Trickle, // status and Content-Length, then the body one byte every pauseMs
     };
 
     struct Reply
@@ -34,7 +35,7 @@ public:
         int bodyPrefix = 0; // bytes sent before stalling or closing early
         QList<QByteArray> headers; // extra header lines, e.g. "Location: http://..."
         qint64 announcedLength = -1; // Content-Length to announce instead of the body's size
-        int pauseMs = 0; // a pause after the first half of a Normal or NoContentLength body
+        int pauseMs = 0; // a pause after the first half of a Normal or NoContentLength body; a Trickle's pace
     };
 
     // Listens on port, or on a free port when it is 0; isListening() and errorString() tell how that went.

@@ -132,6 +132,23 @@ void MainWindow::onSyncError(int error)
     case SyncCloud::SyncError_NetworkError:
         messageDialog()->showMessage(waring, tr("The network error, checking connect and retry."));
         break;
+    case SyncCloud::SyncError_VersionMismatch: {
+        const SyncCloud::FirmwareRefusal refusal = m_syncCloud->firmwareRefusal();
+        messageDialog()->showMessage(tr("Error"),
+            tr("The firmware file offered for version %1 carries version %2. It was not written and not "
+               "kept.")
+                .arg(refusal.version, refusal.fileVersion));
+        break;
+    }
+    case SyncCloud::SyncError_DigestChanged: {
+        const SyncCloud::FirmwareRefusal refusal = m_syncCloud->firmwareRefusal();
+        messageDialog()->showMessage(tr("Error"),
+            tr("The firmware file offered for version %1 is not the one first seen for that version, on %2. "
+               "It was not written and not kept.")
+                .arg(refusal.version,
+                    refusal.firstSeen.firstSeen.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        break;
+    }
     default: break; // a checksum error is reported as the download's failure
     }
     if (ui->stackedWidget->currentIndex() == Page_Start)

@@ -43,7 +43,7 @@ void MessageDialog::showMessage(const QString &title, const QString &text)
     showOnlyOkButton();
     // Only the newest notice matters: an older one still waiting is stale.
     m_messageQueue.clear();
-    m_messageQueue.append(QStringLiteral("%1@%2").arg(title, text));
+    m_messageQueue.append({title, text});
     if (!isVisible())
         showNextMessage();
 }
@@ -71,20 +71,22 @@ void MessageDialog::showNextMessage()
 {
     if (m_messageQueue.isEmpty())
         return;
-    const QStringList pieces =
-        m_messageQueue.takeLast().split(QLatin1Char('@'), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    const Notice notice = m_messageQueue.takeLast();
     m_timer->start(QueueTickMs);
-    present(pieces.at(0), pieces.at(1));
+    present(notice.title, notice.text);
 }
 
 void MessageDialog::present(const QString &title, const QString &text)
 {
-    ui->pushButton_Title->setText(title);
-    ui->textBrowser->setText(text);
-    // A screen reader reads a dialog by its name and description when it opens; the rich text a notice may
-    // carry is read as the words it shows.
+    // A catalogue's version or change log, or another start's message, is text to show: read as rich text,
+    // an image tag could make the window open any file (a FIFO blocks it, /dev/zero exhausts memory), and an
+    // "&" in a button's text would become a shortcut.
+    QString shownTitle = title;
+    ui->pushButton_Title->setText(shownTitle.replace(QLatin1Char('&'), QLatin1String("&&")));
+    ui->textBrowser->setPlainText(text);
+    // A screen reader reads a dialog by its name and description when it opens.
     setAccessibleName(title);
-    setAccessibleDescription(ui->textBrowser->toPlainText());
+    setAccessibleDescription(text);
     // Like a message box, a notice opens on its OK button, which Enter and Space then press; the close
     // button comes first in the tab order only because it is the top one.
     ui->pushButton_MsgOK->setFocus(Qt::OtherFocusReason);

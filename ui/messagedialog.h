@@ -4,7 +4,8 @@
 
 #include <QDialog>
 #include <QEventLoop>
-#include <QStringList>
+#include <QList>
+#include <QString>
 
 #include <memory>
 
@@ -24,6 +25,7 @@ public:
     ~MessageDialog() override;
 
     // Shows the notice without waiting; while a notice is on screen the newest one follows at the next tick.
+    // Title and text are shown as plain text, exactly as given: they may come from outside the program.
     void showMessage(const QString &title, const QString &text);
     // Shows the notice and returns once it is dismissed: 1 after OK, 0 after any other way of closing it.
     int showModalMessage(const QString &title, const QString &text);
@@ -36,6 +38,12 @@ signals:
     void updateFirmwareButtonClicked();
 
 private:
+    struct Notice
+    {
+        QString title;
+        QString text;
+    };
+
     void showNextMessage();
     void showOnlyOkButton();
     // Sets the title and text, shows the dialog and has a screen reader read both.
@@ -48,5 +56,5 @@ private:
     std::unique_ptr<Ui::MessageDialog> ui;
     QTimer *m_timer; // from the first notice on, each tick shows a waiting notice, reopening the dialog
     QEventLoop m_eventLoop; // where showModalMessage waits
-    QStringList m_messageQueue; // notices not yet shown, each "title@text"
+    QList<Notice> m_messageQueue; // notices not yet shown
 };

@@ -158,6 +158,14 @@ It will be found here once that program is done.</translation>
         <translation>The latest version of Tavrune Firmware Tool is %1; this one is %2.</translation>
     </message>
     <message>
+        <source>The firmware file offered for version %1 carries version %2. It was not written and not kept.</source>
+        <translation>The firmware file offered for version %1 carries version %2. It was not written and not kept.</translation>
+    </message>
+    <message>
+        <source>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</source>
+        <translation>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Close</translation>
     </message>

@@ -164,6 +164,14 @@ Il sera trouvé ici dès que ce programme aura terminé.</translation>
         <translation>La dernière version de Tavrune Firmware Tool est la %1 ; celle-ci est la %2.</translation>
     </message>
     <message>
+        <source>The firmware file offered for version %1 carries version %2. It was not written and not kept.</source>
+        <translation>Le fichier de firmware proposé pour la version %1 contient la version %2. Il n&apos;a été ni écrit ni conservé.</translation>
+    </message>
+    <message>
+        <source>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</source>
+        <translation>Le fichier de firmware proposé pour la version %1 n&apos;est pas celui vu pour la première fois pour cette version, le %2. Il n&apos;a été ni écrit ni conservé.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Fermer</translation>
     </message>

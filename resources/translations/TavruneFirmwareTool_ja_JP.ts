@@ -158,6 +158,14 @@ It will be found here once that program is done.</source>
         <translation>Tavrune Firmware Tool の最新バージョンは %1 です。このバージョンは %2 です。</translation>
     </message>
     <message>
+        <source>The firmware file offered for version %1 carries version %2. It was not written and not kept.</source>
+        <translation>バージョン %1 として提供されたファームウェアファイルの中身はバージョン %2 です。書き込まず、保存もしませんでした。</translation>
+    </message>
+    <message>
+        <source>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</source>
+        <translation>バージョン %1 として提供されたファームウェアファイルは、%2 に初めて確認したこのバージョンのファイルと異なります。書き込まず、保存もしませんでした。</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>閉じる</translation>
     </message>

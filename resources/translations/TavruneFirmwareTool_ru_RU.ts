@@ -158,6 +158,14 @@ It will be found here once that program is done.</source>
         <translation>Последняя версия Tavrune Firmware Tool: %1, у вас версия %2.</translation>
     </message>
     <message>
+        <source>The firmware file offered for version %1 carries version %2. It was not written and not kept.</source>
+        <translation>Файл прошивки, предложенный для версии %1, содержит версию %2. Он не был ни записан, ни сохранён.</translation>
+    </message>
+    <message>
+        <source>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</source>
+        <translation>Файл прошивки, предложенный для версии %1, отличается от файла этой версии, впервые полученного %2. Он не был ни записан, ни сохранён.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>

@@ -158,6 +158,14 @@ It will be found here once that program is done.</source>
         <translation>Tavrune Firmware Tool 的最新版本是 %1，当前版本是 %2。</translation>
     </message>
     <message>
+        <source>The firmware file offered for version %1 carries version %2. It was not written and not kept.</source>
+        <translation>为版本 %1 提供的固件文件实际是版本 %2。该文件未被写入，也未被保留。</translation>
+    </message>
+    <message>
+        <source>The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not written and not kept.</source>
+        <translation>为版本 %1 提供的固件文件与 %2 首次看到的该版本文件不同。该文件未被写入，也未被保留。</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>关闭</translation>
     </message>

@@ -5,40 +5,37 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSharedMemory>
-#include <QSystemSemaphore>
 
 #include <pwd.h>
 #include <unistd.h>
 
 // The single-instance guard of a program as seen from outside: the tests start the programs with a private
-// temporary folder, where the guard keeps its socket and key files, so that parallel runs never meet.
+// runtime folder, where the guard keeps its socket and key files, so that parallel runs never meet.
 namespace InstanceGuard {
 
-// The key the guard derives for a program when nothing has named the application yet: other builds of the
-// tool find each other by it.
-inline QString keyOf(const QString &program)
+// The key the guard derives for a program when nothing has named the application yet, run by user (by
+// default the one running this): other builds of the tool find each other by it.
+inline QString keyOf(const QString &program, QByteArray user = {})
 {
+    if (user.isEmpty())
+        user = getpwuid(getuid())->pw_name;
     QCryptographicHash hash(QCryptographicHash::Sha256);
     const QFileInfo file(program);
     hash.addData("SingleApplication");
     hash.addData(file.fileName().toUtf8());
     hash.addData(file.canonicalFilePath().toLower().toUtf8());
-    hash.addData(getpwuid(getuid())->pw_name);
+    hash.addData(user);
     return QString::fromLatin1(hash.result().toBase64().replace('/', '_'));
 }
 
-// A killed primary leaves its block and semaphore with the system; released here as the next start would.
-inline void release(const QString &program, const QString &temporaryFolder)
+// A killed primary leaves its block with the system; released here as the next start would. The guard keeps
+// the block's key file in its folder (guardFolder: $XDG_RUNTIME_DIR as the tests set it).
+inline void release(const QString &program, const QString &guardFolder)
 {
-    const QByteArray tmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", temporaryFolder.toLocal8Bit());
-    {
-        QSharedMemory block(keyOf(program));
-        if (block.attach())
-            block.detach();
-        QSystemSemaphore lock(keyOf(program), 1, QSystemSemaphore::Create); // its creator removes it
-    }
-    qputenv("TMPDIR", tmp);
+    QSharedMemory block;
+    block.setNativeKey(guardFolder + QLatin1Char('/') + keyOf(program) + QStringLiteral(".block"));
+    if (block.attach())
+        block.detach();
 }
 
 } // namespace InstanceGuard

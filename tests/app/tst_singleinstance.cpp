@@ -6,11 +6,16 @@
 #include <QDataStream>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/ipc.h>
+#include <sys/stat.h>
 
 // One user starting the tool, or a small program on its guard (GUARD_PROBE), several times, as separate
 // processes that meet in a private temporary folder.
@@ -30,6 +35,8 @@ private slots:
     void firstMessageIsAnnouncedAndWhatFollowsPublishedAtOnce();
     void foreignConnectionIsClosedWithoutASignal_data();
     void foreignConnectionIsClosedWithoutASignal();
+    void anotherUsersObjectsNeverStopTheStart_data();
+    void anotherUsersObjectsNeverStopTheStart();
 
 private:
     QProcess *start(const QString &program, const QStringList &arguments = {}, const QString &dataHome = {});
@@ -284,4 +291,62 @@ void TestSingleInstance::foreignConnectionIsClosedWithoutASignal()
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
+void TestSingleInstance::anotherUsersObjectsNeverStopTheStart_data()
+{
+    QTest::addColumn<bool>("runtimeFolder"); // whether the user has $XDG_RUNTIME_DIR
+    QTest::addRow("runtime folder") << true;
+    QTest::addRow("temporary folder only") << false;
+}
+
+void TestSingleInstance::anotherUsersObjectsNeverStopTheStart()
+{
+    QFETCH(bool, runtimeFolder);
+    // Two real users: the one who starts the guard, and another who got there first.
+    const passwd *self = getpwnam("daemon");
+    const QStringList user {
+        QStringLiteral("--reuid=1"), QStringLiteral("--regid=1"), QStringLiteral("--clear-groups")};
+    const QStringList other {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+        QStringLiteral("--clear-groups")};
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (geteuid() != 0 || !self || self->pw_uid != 1 || !getpwnam("nobody") || setpriv.isEmpty())
+        QSKIP("needs root, setpriv and the users daemon (1) and nobody to run the guard as two users");
+
+    // A temporary folder that both share, as /tmp is.
+    const QByteArray shared = QFile::encodeName(place->filePath(QStringLiteral("tmp")));
+    QVERIFY(chmod(QFile::encodeName(place->path()).constData(), 0711) == 0);
+    QVERIFY(mkdir(shared.constData(), 0700) == 0 && chmod(shared.constData(), 01777) == 0);
+    const QString key = InstanceGuard::keyOf(QStringLiteral(GUARD_PROBE), "daemon");
+    const QByteArray runtime = QFile::encodeName(place->filePath(QStringLiteral("runtime")));
+    key_t blockKey = 0;
+    if (runtimeFolder) {
+        // Were the other user to guess the inode of the block's key file, its System V key would be theirs.
+        const QByteArray keyFile = runtime + '/' + key.toLatin1() + ".block";
+        QVERIFY(mkdir(runtime.constData(), 0700) == 0 && chown(runtime.constData(), 1, 1) == 0);
+        const int made = open(keyFile.constData(), O_CREAT | O_WRONLY, 0640);
+        QVERIFY(made >= 0 && fchown(made, 1, 1) == 0 && close(made) == 0);
+        blockKey = ftok(keyFile.constData(), 'Q');
+    }
+
+    auto startAs = [&](const QStringList &who, const QStringList &arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TMPDIR"), QFile::decodeName(shared));
+        env.insert(QStringLiteral("HOME"), QFile::decodeName(shared));
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        if (runtimeFolder && who == user)
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName(runtime));
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setProcessEnvironment(env);
+        processes.back()->start(setpriv, who + QStringList {QStringLiteral(GUARD_PROBE)} + arguments);
+        return processes.back().get();
+    };
+    QProcess *squatter = startAs(other,
+        {QStringLiteral("--squat"), key, QString::number(blockKey), QStringLiteral("tavrune-guard-1")});
+    QCOMPARE(nextLine(squatter), QByteArray("squatting"));
+    QProcess *first = startAs(user, {});
+    QCOMPARE(nextLine(first), QByteArray("primary self-refused"));
+    QCOMPARE(nextLine(startAs(user, {QStringLiteral("hello")})), QByteArray("secondary sent"));
+    QCOMPARE(nextLine(first), QByteArray("message 1 hello"));
+}
+
 #include "tst_singleinstance.moc"

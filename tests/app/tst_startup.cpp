@@ -32,6 +32,7 @@ void TestStartup::executableRegistersAllSixFontsAndKeepsRunning()
     // Its own single-instance guard too: a tool started from this build by hand, or by another suite, would
     // otherwise be the running instance this start hands over to.
     env.insert(QStringLiteral("TMPDIR"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
 
     QProcess program;
     program.setProcessEnvironment(env);

@@ -103,7 +103,7 @@ void TestWayland::executableShowsItsWindowWithoutWaylandErrors()
     program.waitForFinished();
     compositor.kill();
     compositor.waitForFinished();
-    InstanceGuard::release(QStringLiteral(TAVRUNE_EXECUTABLE), home.path());
+    InstanceGuard::release(QStringLiteral(TAVRUNE_EXECUTABLE), runtime);
 
     const QString text = QString::fromUtf8(log);
     QVERIFY2(!exitedEarly, log.constData());

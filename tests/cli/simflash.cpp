@@ -7,7 +7,8 @@
 //                       command N arrives, with the removal notification), pullAfterMs=MS (pulled later),
 //                       boot=X.Y.Z, firmware=X.Y.Z, flash=PATH (the information block and firmware area
 //                       of a TAVRUNE_SIM_STATE file, as an earlier run left them), invert=ADDRESS (the flash
-//                       byte there inverted, hexadecimal), fullSpeed (real USB timing)
+//                       byte there inverted, hexadecimal), fullSpeed (real USB timing), deadlineMs=MS (the
+//                       catalogue request's and each download's deadline)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
 //   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
 //                       firmware area and the command codes it received (JSON, bytes in Base64)
@@ -89,6 +90,10 @@ int main(int argc, char *argv[])
         SimAdapter::plug(product);
 
     FlashCli cli(QUrl(qEnvironmentVariable("TAVRUNE_SIM_SERVER")));
+    if (scenario.contains(QStringLiteral("deadlineMs"))) {
+        const int deadline = scenario.value(QStringLiteral("deadlineMs")).toInt();
+        cli.setNetworkDeadlines(deadline, deadline);
+    }
     DeviceFlash *device = cli.device();
     if (scenario.contains(QStringLiteral("plugAfterMs"))) {
         QTimer::singleShot(scenario.value(QStringLiteral("plugAfterMs")).toInt(), device, [device, product] {

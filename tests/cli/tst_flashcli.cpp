@@ -8,6 +8,7 @@
 
 #include <QtTest>
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +34,8 @@ struct Run
 
 } // namespace
 
+Q_DECLARE_METATYPE(LoopbackHttpServer::Reply)
+
 class TestFlashCli : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,8 @@ private slots:
     void refusedUpdateNeverWritesToTheAdapter_data();
     void refusedUpdateNeverWritesToTheAdapter();
     void updateWritesTheFileAndReadsTheVersionBack();
+    void catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp_data();
+    void catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp();
     void pullDuringUpdateFailsWithoutSuccess_data();
     void pullDuringUpdateFailsWithoutSuccess();
     void jsonAnswersOfInfoUpdateAndVersions();
@@ -65,6 +70,7 @@ private:
     SimCatalogue m_catalogue;
     QByteArray m_image; // the image inside m_good
     QString m_good; // firmware 2.2.0, 1000-byte image
+    QByteArray m_goodFile; // its bytes, which the catalogue serves for 2.2.0
 };
 
 void TestFlashCli::initTestCase()
@@ -78,8 +84,9 @@ void TestFlashCli::initTestCase()
 
     QFile good(m_good);
     QVERIFY(good.open(QIODevice::ReadOnly));
+    m_goodFile = good.readAll();
     m_catalogue.setTool(QStringLiteral("3.1.0"));
-    m_catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("Faster polling;Fixes rumble"), good.readAll());
+    m_catalogue.addFirmware(QStringLiteral("2.2.0"), QStringLiteral("Faster polling;Fixes rumble"), m_goodFile);
 }
 
 QString TestFlashCli::makeFirmware(const QString &name, int imageSize, const QString &version,
@@ -234,6 +241,79 @@ void TestFlashCli::updateWritesTheFileAndReadsTheVersionBack()
     QCOMPARE(firmware.left(m_image.size()), m_image);
 }
 
+void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp_data()
+{
+    using Server = LoopbackHttpServer;
+    QTest::addColumn<Server::Reply>("reply");
+    QTest::addColumn<bool>("seenBefore"); // the good file was accepted for 2.2.0 before
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    // detail: the bytes sent before closing early, a trickle's pace, or the length a whole body announces.
+    auto served = [](const QByteArray &body, Server::Delivery delivery = Server::Delivery::Normal,
+                      int detail = -1) {
+        Server::Reply reply;
+        reply.body = body;
+        reply.delivery = delivery;
+        (delivery == Server::Delivery::Trickle ? reply.pauseMs : reply.bodyPrefix) = qMax(detail, 0);
+        reply.announcedLength = delivery == Server::Delivery::Normal ? detail : -1;
+        return reply;
+    };
+
+    QFile other(makeFirmware(QStringLiteral("other.rfw"), 999, QStringLiteral("9.9.9")));
+    QFile changed(makeFirmware(QStringLiteral("changed.rfw"), 998, QStringLiteral("2.2.0")));
+    QVERIFY(other.open(QIODevice::ReadOnly) && changed.open(QIODevice::ReadOnly));
+    const QByteArray half = m_goodFile.left(m_goodFile.size() / 2);
+    const QString damaged = QStringLiteral("its MD5 digest does not match");
+    const QString notDownloaded = QStringLiteral("could not be downloaded");
+    QTest::addRow("file of another version") << served(other.readAll()) << false << 4
+                                             << QStringLiteral("carries firmware 9.9.9");
+    QTest::addRow("changed file for a version seen") << served(changed.readAll()) << true << 4
+                                                     << QStringLiteral("but the file first seen for it, on ");
+    QTest::addRow("cut, no Content-Length") << served(half, Server::Delivery::NoContentLength) << false << 4
+                                            << damaged;
+    QTest::addRow("Content-Length short of the body")
+        << served(m_goodFile, Server::Delivery::Normal, half.size()) << false << 4 << damaged;
+    QTest::addRow("closed early") << served(m_goodFile, Server::Delivery::CloseEarly, 100) << false << 7
+                                  << notDownloaded;
+    QTest::addRow("trickle past the deadline")
+        << served(m_goodFile, Server::Delivery::Trickle, 500) << false << 7 << notDownloaded;
+}
+
+void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
+{
+    QFETCH(LoopbackHttpServer::Reply, reply);
+    QFETCH(bool, seenBefore);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const QString path = QStringLiteral("/firmware/0.rfw");
+    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+    const QStringList update {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
+        QStringLiteral("--yes")};
+    const QString scenario = QStringLiteral("plug=b275;deadlineMs=3000");
+    QFile::remove(cached);
+    if (seenBefore) {
+        QCOMPARE(run(update, scenario).code, 0);
+        QFile::remove(cached);
+    }
+
+    m_catalogue.server()->setReply(path, reply);
+    const Run refused = run(update, scenario);
+    m_catalogue.server()->setBody(path, m_goodFile);
+    QCOMPARE(refused.code, code);
+    QVERIFY2(refused.err.contains(message), qPrintable(refused.err));
+    QVERIFY(!refused.out.contains(QStringLiteral("successful")));
+    QVERIFY(!refused.commands.contains(eraseCode));
+    QVERIFY(!QFile::exists(cached));
+
+    // Nothing of it was kept: the next attempt downloads the file again, and writes it.
+    const int requests = m_catalogue.server()->requestCount(path);
+    const Run next = run(update, scenario);
+    QCOMPARE(next.code, 0);
+    QCOMPARE(m_catalogue.server()->requestCount(path), requests + 1);
+    QVERIFY(next.out.contains(QStringLiteral("SHA-256 %1").arg(
+        QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()))));
+}
+
 void TestFlashCli::pullDuringUpdateFailsWithoutSuccess_data()
 {
     QTest::addColumn<int>("pulledAt");
@@ -286,9 +366,16 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
 
     const QJsonObject versions = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
     QCOMPARE(versions.value(QStringLiteral("source")).toString(), QStringLiteral("server"));
-    QCOMPARE(versions.value(QStringLiteral("versions")).toArray(),
-        QJsonArray({QJsonObject {{QStringLiteral("version"), QStringLiteral("2.2.0")},
-            {QStringLiteral("changeLog"), QStringLiteral("Faster polling;Fixes rumble")}}}));
+    const QJsonArray listed = versions.value(QStringLiteral("versions")).toArray();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed.at(0)[QStringLiteral("version")].toString(), QStringLiteral("2.2.0"));
+    QCOMPARE(listed.at(0)[QStringLiteral("changeLog")].toString(),
+        QStringLiteral("Faster polling;Fixes rumble"));
+    // The file accepted for it: the digest a user compares with the maker's.
+    QCOMPARE(listed.at(0)[QStringLiteral("sha256")].toString(),
+        QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()));
+    const QString firstSeen = listed.at(0)[QStringLiteral("firstSeen")].toString();
+    QVERIFY(QDateTime::fromString(firstSeen, Qt::ISODate).isValid());
     QVERIFY(!versions.contains(QStringLiteral("toolVersion")));
 
     // Another tool version in the catalogue: named in one line and in the answer, and the list stays as it is.
@@ -297,7 +384,8 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
     const QJsonObject newerToolAnswer = answer(run({QStringLiteral("versions"), QStringLiteral("--json")}));
     m_catalogue.setTool(QStringLiteral("3.1.0"));
     QCOMPARE(newerTool.code, 0);
-    QCOMPARE(newerTool.out, QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n"));
+    const QString listing = QStringLiteral("2.2.0\n    Faster polling\n    Fixes rumble\n    SHA-256 ");
+    QVERIFY2(newerTool.out.startsWith(listing), qPrintable(newerTool.out));
     QCOMPARE(newerTool.err, QStringLiteral("Tavrune M4 Firmware Tool 3.2.0 is available; this one is 3.1.0.\n"));
     QCOMPARE(newerToolAnswer.value(QStringLiteral("toolVersion")).toString(), QStringLiteral("3.2.0"));
 }

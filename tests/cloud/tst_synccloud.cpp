@@ -92,6 +92,13 @@ static QStringList filesBelow(const QString &dir)
     return files;
 }
 
+// A well-formed firmware file carrying 2.2.0.
+static QByteArray sampleFirmware()
+{
+    QFile file(QStringLiteral(SAMPLE_FIRMWARE_DIR "/2.2.0.rfw"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 static QJsonObject entry(const QString &version, const QString &download, const QString &info = QString())
 {
     return {{QStringLiteral("version"), version}, {QStringLiteral("download"), download},
@@ -458,14 +465,14 @@ private slots:
     void cachedFileIsReturnedWithoutRequest()
     {
         LoopbackHttpServer server;
-        auto cloud = syncedCloud(server, m_firmware);
-        const QString path = cacheDir() + QStringLiteral("/Firmware_V1.1.0.rfw");
-        writeFile(path, "cached");
+        auto cloud = syncedCloud(server, {entry(QStringLiteral("2.2.0"), server.url(QStringLiteral("/fw")))});
+        const QString path = cacheDir() + QStringLiteral("/Firmware_V2.2.0.rfw");
+        writeFile(path, sampleFirmware());
         SignalLog log(cloud.get());
-        QCOMPARE(cloud->getFirmware(1), path);
+        QCOMPARE(cloud->getFirmware(0), path);
         QVERIFY(log.sequence.isEmpty());
         QCOMPARE(server.requestCount(), 1);
-        QCOMPARE(fileContent(path), QByteArray("cached"));
+        QCOMPARE(fileContent(path), sampleFirmware());
     }
 
     void downloadFillsCacheOnce_data()
@@ -478,13 +485,13 @@ private slots:
     {
         QFETCH(Delivery, delivery);
         LoopbackHttpServer server;
-        QJsonArray firmware {entry(QStringLiteral("2.0.0"), server.url(QStringLiteral("/fw/a.rfw"))),
-            entry(QStringLiteral("2.0.0"), server.url(QStringLiteral("/fw/b.rfw")))};
+        QJsonArray firmware {entry(QStringLiteral("2.2.0"), server.url(QStringLiteral("/fw/a.rfw"))),
+            entry(QStringLiteral("2.2.0"), server.url(QStringLiteral("/fw/b.rfw")))};
         auto cloud = syncedCloud(server, firmware);
-        const QString path = cacheDir() + QStringLiteral("/Firmware_V2.0.0.rfw");
+        const QString path = cacheDir() + QStringLiteral("/Firmware_V2.2.0.rfw");
         writeFile(path, QByteArray()); // an empty file is no cached file
         Reply reply;
-        reply.body = QByteArray(300 * 1024, 'F');
+        reply.body = sampleFirmware();
         reply.delivery = delivery;
         reply.pauseMs = 400;
         server.setReply(QStringLiteral("/fw/a.rfw"), reply);
@@ -508,16 +515,18 @@ private slots:
         QCOMPARE(server.requestCount(QStringLiteral("/fw/b.rfw")), 0);
         QCOMPARE(log.events.size(), 2);
         QCOMPARE(filesBelow(cacheDir()),
-            QStringList({QStringLiteral("Firmware_V2.0.0.rfw"), QStringLiteral("tavruneflashtool.ini")}));
+            QStringList({QStringLiteral("Firmware_V2.2.0.rfw"), QLatin1String(FirmwareDigests::FileName),
+                QStringLiteral("tavruneflashtool.ini")}));
     }
 
-    void largestAcceptedBodyIsStored()
+    void largestAcceptedBodyIsCheckedAndNotKept()
     {
         LoopbackHttpServer server;
         auto cloud = syncedCloud(server, {entry(QStringLiteral("9"), server.url(QStringLiteral("/fw")))});
         server.setBody(QStringLiteral("/fw"), QByteArray(SyncCloud::MaxReplySize, 'x'));
-        QCOMPARE(cloud->getFirmware(0), cacheDir() + QStringLiteral("/Firmware_V9.rfw"));
-        QCOMPARE(QFileInfo(cloud->getFirmware(0)).size(), SyncCloud::MaxReplySize);
+        QCOMPARE(cloud->getFirmware(0), QString());
+        QCOMPARE(cloud->firmwareRefusal().fault, FirmwareFile::Fault_Digest);
+        QVERIFY(!QFile::exists(cacheDir() + QStringLiteral("/Firmware_V9.rfw")));
     }
 
     void failedDownloadLeavesNoFile_data()

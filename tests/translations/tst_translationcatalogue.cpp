@@ -146,6 +146,28 @@ const CatalogueEntry catalogueEntries[] = {
             "Tavrune Firmware Tool の最新バージョンは %1 です。このバージョンは %2 です。",
             "Последняя версия Tavrune Firmware Tool: %1, у вас версия %2.",
             "La dernière version de Tavrune Firmware Tool est la %1 ; celle-ci est la %2."}},
+    {"MainWindow",
+        "The firmware file offered for version %1 carries version %2. It was not written and not kept.",
+        {"The firmware file offered for version %1 carries version %2. It was not written and not kept.",
+            "为版本 %1 提供的固件文件实际是版本 %2。该文件未被写入，也未被保留。",
+            "バージョン %1 として提供されたファームウェアファイルの中身はバージョン %2 です。"
+            "書き込まず、保存もしませんでした。",
+            "Файл прошивки, предложенный для версии %1, содержит версию %2. "
+            "Он не был ни записан, ни сохранён.",
+            "Le fichier de firmware proposé pour la version %1 contient la version %2. "
+            "Il n'a été ni écrit ni conservé."}},
+    {"MainWindow",
+        "The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not "
+        "written and not kept.",
+        {"The firmware file offered for version %1 is not the one first seen for that version, on %2. It was not "
+         "written and not kept.",
+            "为版本 %1 提供的固件文件与 %2 首次看到的该版本文件不同。该文件未被写入，也未被保留。",
+            "バージョン %1 として提供されたファームウェアファイルは、%2 に初めて確認した"
+            "このバージョンのファイルと異なります。書き込まず、保存もしませんでした。",
+            "Файл прошивки, предложенный для версии %1, отличается от файла этой версии, "
+            "впервые полученного %2. Он не был ни записан, ни сохранён.",
+            "Le fichier de firmware proposé pour la version %1 n'est pas celui vu pour la première fois pour "
+            "cette version, le %2. Il n'a été ni écrit ni conservé."}},
 };
 
 // Texts the program looks up that no catalogue translates, so every language shows them as written.

@@ -116,10 +116,11 @@ void mainWindow(Camera &camera, SimCatalogue &catalogue)
         camera.take(&window, QStringLiteral("notice-success"));
     dismissNotice(window);
 
+    // The damaged file is refused as it arrives, before it reaches the cache or the adapter.
     startUpdate(window, SampleCatalogue::DamagedVersion);
-    if (camera.waitFor(QStringLiteral("notice-device-error"),
-            [&] { return noticeTitled(window, QStringLiteral("Error")); }))
-        camera.take(&window, QStringLiteral("notice-device-error"));
+    if (camera.waitFor(QStringLiteral("notice-refused-download"),
+            [&] { return noticeTitled(window, QStringLiteral("Warning")); }))
+        camera.take(&window, QStringLiteral("notice-refused-download"));
     dismissNotice(window);
     camera.waitFor(QStringLiteral("the end of the refused update"), [&] { return !device->isBusy(); });
 }
