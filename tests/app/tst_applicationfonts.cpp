@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 #include "app/applicationfonts.h"
-#include "fontfamilies.h"
+#include "bundledfontfamilies.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -10,33 +10,33 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Registration of the interface fonts and what happens when one of them cannot be loaded.
+// Registration of the bundled fonts and what happens when one of them cannot be loaded.
 class TestApplicationFonts : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void eachFontIsReportedWithItsFamily();
-    void interfaceFamilyResolvesToItsFreeFont_data();
-    void interfaceFamilyResolvesToItsFreeFont();
+    void eachBundledFontIsReportedWithItsFamily();
+    void interfaceFamilyResolvesToItsBundledFont_data();
+    void interfaceFamilyResolvesToItsBundledFont();
     void unloadableFontIsReportedAndSkipped_data();
     void unloadableFontIsReportedAndSkipped();
 };
 
-void TestApplicationFonts::eachFontIsReportedWithItsFamily()
+void TestApplicationFonts::eachBundledFontIsReportedWithItsFamily()
 {
     // In registration order, each line names the font's id and the families it provides.
-    for (const QStringList &families : fontFamilies())
+    for (const QStringList &families : bundledFontFamilies())
         QTest::ignoreMessage(QtDebugMsg,
             QRegularExpression(QStringLiteral("^App Font Families: \\d+ %1$")
                                    .arg(QRegularExpression::escape(familiesAsLogged(families)))));
     ApplicationFonts::registerAll(ApplicationFonts::fontPaths());
 }
 
-void TestApplicationFonts::interfaceFamilyResolvesToItsFreeFont_data()
+void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont_data()
 {
     QTest::addColumn<QString>("asked");    // what the language table or the icons ask for
-    QTest::addColumn<QString>("drawn");    // the free font that must stand for it
+    QTest::addColumn<QString>("drawn");    // the bundled font that must stand for it
     QTest::addColumn<QString>("sample");   // characters of that language the font must draw
 
     QTest::addRow("English") << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("DejaVu Sans")
@@ -53,7 +53,7 @@ void TestApplicationFonts::interfaceFamilyResolvesToItsFreeFont_data()
                            << QStringLiteral("\uf013\uf0ed");
 }
 
-void TestApplicationFonts::interfaceFamilyResolvesToItsFreeFont()
+void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont()
 {
     QFETCH(QString, asked);
     QFETCH(QString, drawn);

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 #include "app/applicationfonts.h"
-#include "fontfamilies.h"
+#include "bundledfontfamilies.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -98,7 +98,7 @@ private slots:
     void highDensityImagesHaveTwiceThePixels_data();
     void highDensityImagesHaveTwiceThePixels();
     void busyAnimationHasSeveralFrames();
-    void registeredFontsProvideTheirOwnFamilies();
+    void bundledFontsProvideTheirOwnFamilies();
 };
 
 void TestResources::everyBundledFileOpens_data()
@@ -199,7 +199,7 @@ void TestResources::busyAnimationHasSeveralFrames()
     QVERIFY2(reader.imageCount() > 1, "a busy animation needs more than one frame");
 }
 
-void TestResources::registeredFontsProvideTheirOwnFamilies()
+void TestResources::bundledFontsProvideTheirOwnFamilies()
 {
     QList<QStringList> families;
     for (const QString &path : ApplicationFonts::fontPaths()) {
@@ -207,7 +207,7 @@ void TestResources::registeredFontsProvideTheirOwnFamilies()
         QVERIFY2(id >= 0, qPrintable(path));
         families << QFontDatabase::applicationFontFamilies(id);
     }
-    QCOMPARE(families, fontFamilies());
+    QCOMPARE(families, bundledFontFamilies());
 }
 
 QTEST_MAIN(TestResources)

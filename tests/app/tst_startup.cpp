@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
-#include "fontfamilies.h"
+#include "bundledfontfamilies.h"
 #include "instanceguard.h"
 
 #include <QProcess>
@@ -67,7 +67,7 @@ void TestStartup::executableRegistersAllSixFontsAndKeepsRunning()
     while (it.hasNext())
         reported << it.next().captured(1);
     QStringList expected;
-    for (const QStringList &families : fontFamilies())
+    for (const QStringList &families : bundledFontFamilies())
         expected << familiesAsLogged(families);
     QCOMPARE(reported, expected);
 }

@@ -4,9 +4,9 @@
 
 #include <QStringList>
 
-// The families that each font file provides, in the order in which the program registers the files:
+// The families that each bundled font file provides, in the order in which the program registers the files:
 // each free font under its own name (the Chinese file is a collection of two faces).
-inline QList<QStringList> fontFamilies()
+inline QList<QStringList> bundledFontFamilies()
 {
     return {
         {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Micro Hei Mono")},
