@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Registration of the bundled fonts and what happens when one of them cannot be loaded.
+// Registration of the interface fonts and what happens when one of them cannot be loaded.
 class TestApplicationFonts : public QObject
 {
     Q_OBJECT
@@ -36,7 +36,7 @@ void TestApplicationFonts::eachBundledFontIsReportedWithItsFamily()
 void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont_data()
 {
     QTest::addColumn<QString>("asked");    // what the language table or the icons ask for
-    QTest::addColumn<QString>("drawn");    // the bundled font that must stand for it
+    QTest::addColumn<QString>("drawn");    // the free font that must stand for it
     QTest::addColumn<QString>("sample");   // characters of that language the font must draw
 
     QTest::addRow("English") << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("DejaVu Sans")
