@@ -9,18 +9,6 @@
 
 namespace ApplicationFonts {
 
-QStringList bundledPaths()
-{
-    return {
-        QStringLiteral(":/fonts/cn-msyh.ttf"),
-        QStringLiteral(":/fonts/en-micross.ttf"),
-        QStringLiteral(":/fonts/jp-msgothic.ttf"),
-        QStringLiteral(":/fonts/ru-consola.ttf"),
-        QStringLiteral(":/fonts/arbutusslab-regular.ttf"),
-        QStringLiteral(":/fonts/FontAwesome.otf"),
-    };
-}
-
 QList<QPair<QString, QString>> interfaceFamilies()
 {
     // The interface was drawn with fonts of other makers, which are not ours to ship; free fonts of the same
@@ -69,7 +57,7 @@ void registerAll(const QStringList &paths)
     }
     // Qt looks a family up among the fonts it knows before it tries the family's substitutes: where the
     // system has the font the interface asks for (Windows has most of them), that font is drawn; elsewhere
-    // the bundled stand-in.
+    // the free font that stands in for it.
     for (const auto &family : interfaceFamilies()) {
         if (family.first != family.second)
             QFont::insertSubstitution(family.first, family.second);

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     ApplicationIdentity::apply();
 
     fontConfiguration.wait();
-    const QStringList fonts = ApplicationFonts::bundledPaths();
+    const QStringList fonts = ApplicationFonts::fontPaths();
     ApplicationFonts::registerAll(fonts);
 
     // Declared last, so that it is destroyed first: before the font list and the application object.

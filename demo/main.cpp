@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    ApplicationFonts::registerAll(ApplicationFonts::fontPaths());
     Demo demo {quint16(port)};
     if (!demo.start()) {
         QTextStream(stderr) << "TavruneFirmwareTool-demo: " << demo.errorString() << Qt::endl;

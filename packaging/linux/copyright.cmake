@@ -3,11 +3,16 @@
 # Writes the package's machine-readable copyright file: the tree's own (.reuse/dep5) with a first Files
 # paragraph for the code, whose files carry their licence in SPDX headers, then a stand-alone License paragraph for every licence it names, with the text from LICENSES/, or a pointer to the copy that
 # every Debian system keeps in /usr/share/common-licenses.
-#   cmake -DSOURCE_DIR=<source tree> -DOUTPUT=<file> -P copyright.cmake
+#   cmake -DSOURCE_DIR=<source tree> -DOUTPUT=<file> [-DBUNDLED_FONTS=ON] -P copyright.cmake
 file(READ ${SOURCE_DIR}/.reuse/dep5 copyright)
 string(FIND "${copyright}" "\n\n" header_end)
 string(SUBSTRING "${copyright}" 0 ${header_end} header)
 string(SUBSTRING "${copyright}" ${header_end} -1 files)
+if(NOT BUNDLED_FONTS)
+    # The tree keeps its font files for the builds that bundle them; a package that uses the system's carries
+    # none, so neither they nor their licences belong in its copyright file.
+    string(REGEX REPLACE "\n\nFiles: resources/fonts/[^\n]*(\n[^\n]+)*" "" files "${files}")
+endif()
 set(copyright "${header}\n\nFiles: *\nCopyright: 2026 The Tavrune M4 Firmware Tool authors\nLicense: MIT${files}")
 string(REGEX MATCHALL "\nLicense: [^\n]*" expressions "${copyright}")
 set(ids)

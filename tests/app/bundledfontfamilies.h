@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-// The families that each bundled font file provides, in the order in which the program registers the files:
+// The families that each interface font file provides, in the order in which the program registers the files:
 // each free font under its own name (the Chinese file is a collection of two faces).
 inline QList<QStringList> bundledFontFamilies()
 {

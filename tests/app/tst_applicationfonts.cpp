@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Registration of the bundled fonts and what happens when one of them cannot be loaded.
+// Registration of the interface fonts and what happens when one of them cannot be loaded.
 class TestApplicationFonts : public QObject
 {
     Q_OBJECT
@@ -30,13 +30,13 @@ void TestApplicationFonts::eachBundledFontIsReportedWithItsFamily()
         QTest::ignoreMessage(QtDebugMsg,
             QRegularExpression(QStringLiteral("^App Font Families: \\d+ %1$")
                                    .arg(QRegularExpression::escape(familiesAsLogged(families)))));
-    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    ApplicationFonts::registerAll(ApplicationFonts::fontPaths());
 }
 
 void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont_data()
 {
     QTest::addColumn<QString>("asked");    // what the language table or the icons ask for
-    QTest::addColumn<QString>("drawn");    // the bundled font that must stand for it
+    QTest::addColumn<QString>("drawn");    // the free font that must stand for it
     QTest::addColumn<QString>("sample");   // characters of that language the font must draw
 
     QTest::addRow("English") << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("DejaVu Sans")
@@ -61,7 +61,7 @@ void TestApplicationFonts::interfaceFamilyResolvesToItsBundledFont()
 
     // Quietly: the lines themselves are the test above.
     const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    ApplicationFonts::registerAll(ApplicationFonts::fontPaths());
     qInstallMessageHandler(previous);
 
     // As the language switch sets it: the family by name, default size, weight and style.
@@ -100,7 +100,7 @@ void TestApplicationFonts::unloadableFontIsReportedAndSkipped()
     }
 
     // The bad font is named, and the font after it is still registered.
-    const QString goodPath = QStringLiteral(":/fonts/arbutusslab-regular.ttf");
+    const QString goodPath = ApplicationFonts::fontPaths().at(4);
     QTest::ignoreMessage(QtWarningMsg, qPrintable(badPath + QStringLiteral(" could not be loaded!")));
     QTest::ignoreMessage(
         QtDebugMsg, QRegularExpression(QStringLiteral("^App Font Families: \\d+ \\(\"Roboto Slab\"\\)$")));

@@ -1,5 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
+#include "app/applicationfonts.h"
+
 #include <QFile>
 #include <QRawFont>
 #include <QTextCodec>
@@ -54,24 +56,25 @@ void TestFontCoverage::interfaceFontCoversItsScript_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("characters");
+    const QStringList fonts = ApplicationFonts::fontPaths();
 
     // GB2312 rows 16 to 87 are its 6763 hanzi; JIS X 0208 rows 1 to 84 are its symbols, kana and kanji.
     QTest::addRow("DengXian: every GB2312 hanzi")
-        << QStringLiteral(":/fonts/cn-msyh.ttf") << doubleByteCharacters("GB2312", 0xB0, 0xF7);
+        << fonts.at(0) << doubleByteCharacters("GB2312", 0xB0, 0xF7);
     QTest::addRow("DengXian: full-width punctuation")
-        << QStringLiteral(":/fonts/cn-msyh.ttf") << QStringLiteral("，。！？：；（）《》“”、…");
+        << fonts.at(0) << QStringLiteral("，。！？：；（）《》“”、…");
     QTest::addRow("Kochi Gothic: every JIS X 0208 character")
-        << QStringLiteral(":/fonts/jp-msgothic.ttf") << doubleByteCharacters("EUC-JP", 0xA1, 0xF4);
+        << fonts.at(2) << doubleByteCharacters("EUC-JP", 0xA1, 0xF4);
     QTest::addRow("Microsoft Sans Serif: printable Latin-1")
-        << QStringLiteral(":/fonts/en-micross.ttf") << range(0x20, 0x7E) + range(0xA0, 0xFF);
+        << fonts.at(1) << range(0x20, 0x7E) + range(0xA0, 0xFF);
     QTest::addRow("Consolas: Russian alphabet and digits")
-        << QStringLiteral(":/fonts/ru-consola.ttf")
+        << fonts.at(3)
         << range(0x410, 0x44F) + QStringLiteral("Ёё0123456789.№«»");
     QTest::addRow("Arbutus Slab: French letters and quotes")
-        << QStringLiteral(":/fonts/arbutusslab-regular.ttf")
+        << fonts.at(4)
         << range(0x20, 0x7E) + QStringLiteral("àâæçéèêëîïôœùûüÿÀÂÆÇÉÈÊËÎÏÔŒÙÛÜŸ«»’€");
     QTest::addRow("FontAwesome: check, cog, cloud, download, refresh, warning")
-        << QStringLiteral(":/fonts/FontAwesome.otf")
+        << fonts.at(5)
         << range(0xF00C, 0xF00C) + range(0xF013, 0xF013) + range(0xF0C2, 0xF0C2) + range(0xF019, 0xF019) +
             range(0xF021, 0xF021) + range(0xF071, 0xF071);
 }

@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     DisplayScaling::enable();
     QApplication app(argc, argv);
     ApplicationIdentity::apply();
-    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    ApplicationFonts::registerAll(ApplicationFonts::fontPaths());
 
     const QStringList args = QCoreApplication::arguments();
     const QString folder = args.size() > 1 ? args.at(1) : QStringLiteral(TAVRUNE_SCREENSHOT_DIR);
