@@ -36,10 +36,12 @@ const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
     {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
-                                 "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
+                                 "update: the firmware is incomplete (update); or the read-back stopped (verify, backup)"},
     {FlashCli::Exit_Network, "network or catalogue error"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
+    {FlashCli::Exit_NothingToBackUp, "the adapter's firmware does not match its information block, or is below "
+                                     "2.0.0: nothing to back up (backup, update --backup)"},
 };
 
 QString helpEpilogue()
@@ -57,6 +59,12 @@ QString helpEpilogue()
         "                   what updating with FILE writes; nothing is erased or written\n"
         "  verify --version V\n"
         "                   the same with catalogue version V\n"
+        "  backup FILE      read the adapter's firmware back for the length its information block gives,\n"
+        "                   check it against the block's MD5 and save it as a firmware file that check\n"
+        "                   accepts and update writes back; nothing is erased or written on the adapter\n"
+        "  update --backup B FILE\n"
+        "                   back the adapter's firmware up to B first; the update starts only when the\n"
+        "                   backup is whole\n"
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
         text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
@@ -194,8 +202,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Reads, checks and updates the firmware of the Tavrune M4 adapter (version %1).")
             .arg(QCoreApplication::applicationVersion()));
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("info, check FILE, versions, update FILE, update --version V, verify FILE or "
-                       "verify --version V"));
+        QStringLiteral("info, check FILE, versions, update FILE, update --version V, verify FILE, "
+                       "verify --version V or backup FILE"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A firmware file (.rfw or .bin)."),
         QStringLiteral("[FILE]"));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -210,9 +218,12 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QCommandLineOption versionOption(QStringLiteral("version"),
         QStringLiteral("With update or verify: the catalogue version to write or to compare with."),
         QStringLiteral("V"));
+    const QCommandLineOption backupOption(QStringLiteral("backup"),
+        QStringLiteral("With update: back the adapter's firmware up to FILE first, as the backup command does."),
+        QStringLiteral("FILE"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Write the program's diagnostics to standard error."));
-    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, verboseOption});
+    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, backupOption, verboseOption});
 
     const bool parsed = parser.parse(args);
     m_json = parsed ? parser.isSet(jsonOption) : args.contains(QStringLiteral("--json"));
@@ -235,18 +246,24 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QString version = parser.value(versionOption);
     m_result.insert(QStringLiteral("command"), command);
     const bool writesOrVerifies = command == QLatin1String("update") || command == QLatin1String("verify");
+    const bool backsUp = command == QLatin1String("backup");
     const bool takesFile =
-        command == QLatin1String("check") || (writesOrVerifies && !parser.isSet(versionOption));
-    const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies;
+        command == QLatin1String("check") || backsUp || (writesOrVerifies && !parser.isSet(versionOption));
+    const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies || backsUp;
+    m_backupPath = parser.value(backupOption);
 
     if (command.isEmpty())
         return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
     if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
-                          QStringLiteral("update"), QStringLiteral("verify")})
+                          QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup")})
              .contains(command))
         return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
     if (takesFile && file.isEmpty())
         return fail(Exit_Usage, QStringLiteral("%1 needs a firmware file").arg(command));
+    if (parser.isSet(backupOption) && command != QLatin1String("update"))
+        return fail(Exit_Usage, QStringLiteral("--backup goes with update only"));
+    if (parser.isSet(backupOption) && m_backupPath.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("--backup needs a file to back the adapter's firmware up to"));
     if (positional.size() > (takesFile ? 2 : 1))
         return fail(Exit_Usage, QStringLiteral("unexpected argument: %1").arg(positional.last()));
     if (parser.isSet(versionOption) && !writesOrVerifies)
@@ -254,7 +271,7 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     if (parser.isSet(versionOption) && version.isEmpty())
         return fail(Exit_Usage, QStringLiteral("--version needs a catalogue version"));
     if ((m_wait || m_yes) && !usesAdapter)
-        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info, update and verify only"));
+        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info, update, verify and backup only"));
 
     if (command == QLatin1String("info"))
         return info();
@@ -264,6 +281,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         return versions();
     if (command == QLatin1String("verify"))
         return verify(file, version);
+    if (backsUp)
+        return backup(file);
     return update(file, version);
 }
 

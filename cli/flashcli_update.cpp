@@ -6,7 +6,9 @@
 #include "device/firmwarefile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonObject>
+#include <QSaveFile>
 
 #include <cstdio>
 #ifdef Q_OS_WIN
@@ -45,9 +47,17 @@ int FlashCli::update(const QString &path, const QString &version)
 {
     QString file;
     FirmwareFile checked;
-    int code = prepare(path, version, file, checked);
+    QSaveFile backupFile(m_backupPath);
+    int code = m_backupPath.isEmpty() ? int(Exit_Success) : openBackup(m_backupPath, backupFile);
+    if (code == Exit_Success)
+        code = prepare(path, version, file, checked);
     if (code != Exit_Success)
         return code;
+    // The backup would replace the very file the update is about to read.
+    if (!m_backupPath.isEmpty() &&
+        QFileInfo(m_backupPath).absoluteFilePath() == QFileInfo(file).absoluteFilePath())
+        return fail(Exit_Usage,
+            QStringLiteral("--backup %1 would overwrite the firmware file to write").arg(m_backupPath));
     if (m_adapter.errors.contains(DeviceFlash::DeviceError_HardwareFailure))
         return fail(Exit_NoAdapter,
             QStringLiteral("the adapter reports a hardware failure (its configuration block is invalid): "
@@ -55,6 +65,13 @@ int FlashCli::update(const QString &path, const QString &version)
     code = confirmOldBootLoader();
     if (code != Exit_Success)
         return code;
+    if (!m_backupPath.isEmpty()) {
+        QJsonObject backedUp {{QStringLiteral("file"), m_backupPath}};
+        code = backUp(backupFile, backedUp);
+        m_result.insert(QStringLiteral("backup"), backedUp);
+        if (code != Exit_Success)
+            return code;
+    }
 
     const QString previous = m_device->version();
     say(QStringLiteral("Writing firmware %1 to the adapter (firmware %2 now)...")
@@ -250,4 +267,6 @@ void FlashCli::endProgress()
 {
     if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
         say(QString());
+    m_progressShown = -1; // for the next bar: an update's after its backup's
+
 }

@@ -24,6 +24,7 @@ DeviceFlash::DeviceFlash(QObject *parent)
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceError");
     qRegisterMetaType<DeviceFlash::AccessDenial>("DeviceFlash::AccessDenial");
     qRegisterMetaType<DeviceFlash::UpdateOutcome>("DeviceFlash::UpdateOutcome");
+    qRegisterMetaType<DeviceFlash::BackupOutcome>("DeviceFlash::BackupOutcome");
     qRegisterMetaType<FirmwareFile::Fault>("FirmwareFile::Fault");
     // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
     qRegisterMetaType<char *>("char*");

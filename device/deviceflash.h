@@ -94,6 +94,17 @@ public:
     };
     Q_ENUM(UpdateOutcome)
 
+    // How a backupFirmware call ended, as firmwareBackedUp reports it.
+    enum BackupOutcome {
+        BackupOutcome_Success, // read whole, and its MD5 digest is the one the information block carries
+        // The information block describes no firmware: its markers are wrong, or its start address is not
+        // Address_Firmware, or its length is 0 or larger than a flash region. Nothing else was read.
+        BackupOutcome_InvalidBlock,
+        BackupOutcome_DigestMismatch, // read whole, but not what the information block describes
+        BackupOutcome_ReadFailed, // a read failed or the adapter was pulled or taken: nothing was compared
+    };
+    Q_ENUM(BackupOutcome)
+
     static constexpr quint16 VendorId = 0x0E3A;
 
     // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
@@ -151,6 +162,10 @@ public:
     // updating with that file writes. The read's progress arrives as dataBackupProgressChanged, one region
     // after the other; the outcome as firmwareVerified.
     void verifyFirmware(const QString &path);
+    // Starts a task that reads the firmware information block and then the firmware area for the length it
+    // gives, and compares the area's MD5 digest with the block's, erasing and writing nothing. The area's
+    // progress arrives as dataBackupProgressChanged, the outcome as firmwareBackedUp.
+    void backupFirmware();
     // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
     // unreadable, empty or far larger than any firmware file.
     QByteArray getFirmwareData(const QString &path);
@@ -201,6 +216,9 @@ signals:
     // everything was read back (false too for a refused file), and then the lowest address whose byte
     // differs from what the update writes (-1 when none does) and how many bytes differ.
     void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
+    // Once per backupFirmware call (unless this object is destroyed before its task runs): on success the
+    // version bytes (major, minor, patch) and the image, else both empty.
+    void firmwareBackedUp(DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
     // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
     // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
     // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).
@@ -216,6 +234,9 @@ private:
     // The update task's work; verified and refusal as updateFinished carries them.
     UpdateOutcome runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal);
     bool runVerify(const QString &path); // false when nothing was compared: the file refused or a read failed
+    BackupOutcome runBackup(QByteArray &versionBytes, QByteArray &image);
+    // Reads length bytes of flash from address into area, with dataBackupProgressChanged after every chunk.
+    bool readArea(quint32 address, quint32 length, QByteArray &area);
     // What updating with the checked file writes (its image at Address_Firmware, then the information block
     // that describes it), set in flashImage, which the update and verify tasks share.
     FlashImage &imageFor(const FirmwareFile &file);
