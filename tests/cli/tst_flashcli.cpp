@@ -49,6 +49,9 @@ private slots:
     void jsonAnswersOfInfoUpdateAndVersions();
     void verifyFindsTheAdapterIdenticalOrWhereItDiffers();
     void pullDuringVerifyFailsWithoutAnAnswer();
+    void backupWritesTheAdapterBackByteForByte();
+    void refusedBackupLeavesTheFileAsItWas_data();
+    void refusedBackupLeavesTheFileAsItWas();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
 
@@ -360,6 +363,78 @@ void TestFlashCli::pullDuringVerifyFailsWithoutAnAnswer()
         qPrintable(result.err));
     QVERIFY(!result.out.contains(QStringLiteral("Identical")));
     QVERIFY(!result.out.contains(QStringLiteral("Differs")));
+}
+
+void TestFlashCli::backupWritesTheAdapterBackByteForByte()
+{
+    const QString updated = updatedAdapter();
+    QVERIFY(!updated.isEmpty());
+    const QString backup = m_dir.filePath(QStringLiteral("backup.rfw"));
+    const QString newer = makeFirmware(QStringLiteral("newer.rfw"), 3000, QStringLiteral("2.3.0"));
+    QFile::remove(backup);
+
+    // Taken before the update, which then writes the newer firmware.
+    const Run first = run({QStringLiteral("update"), QStringLiteral("--backup"), backup, newer}, updated);
+    QCOMPARE(first.code, 0);
+    QVERIFY2(first.out.contains(QStringLiteral("Read 100% (1000 of 1000 bytes)")), qPrintable(first.out));
+    QVERIFY(first.out.contains(QStringLiteral("Update successful: the adapter now runs firmware 2.3.0.")));
+    const Run check = run({QStringLiteral("check"), backup});
+    QVERIFY2(check.out.contains(QStringLiteral("firmware 2.2.0, image of 1000 bytes: accepted")), qPrintable(check.err));
+
+    // Going back: the adapter then holds exactly what the original file writes.
+    QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("state.json")), m_dir.filePath(QStringLiteral("newer.json"))));
+    const QString back = QStringLiteral("plug=b275;flash=") + m_dir.filePath(QStringLiteral("newer.json"));
+    QCOMPARE(run({QStringLiteral("update"), backup}, back).code, 0);
+    QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("state.json")), m_dir.filePath(QStringLiteral("back.json"))));
+    const Run verify = run({QStringLiteral("verify"), m_good},
+        QStringLiteral("plug=b275;flash=") + m_dir.filePath(QStringLiteral("back.json")));
+    QCOMPARE(verify.code, 0);
+}
+
+void TestFlashCli::refusedBackupLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("file"); // relative to a folder of its own
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    const QString updated = updatedAdapter();
+    const QString mismatch =
+        QStringLiteral("the adapter's firmware does not match its information block: nothing to back up");
+    const QString backup = QStringLiteral("backup.rfw");
+    QTest::addRow("image differs from the block's MD5") << updated + QStringLiteral(";invert=08005010") << backup
+                                                         << 10 << mismatch;
+    QTest::addRow("block's start address wrong") << updated + QStringLiteral(";invert=08004102") << backup << 10
+                                                 << mismatch;
+    QTest::addRow("block's end marker wrong") << updated + QStringLiteral(";invert=080041ff") << backup << 10
+                                              << mismatch;
+    QTest::addRow("pulled while reading") << updated + QStringLiteral(";pullAt=%1").arg(firstUpdateCommand + 5 + 5)
+                                          << backup << 6 << QStringLiteral("the read stopped after 280 of 1000 bytes");
+    QTest::addRow("folder not writable") << updated << QStringLiteral("backup.rfw/backup.rfw") << 2
+                                         << QStringLiteral("cannot be written");
+}
+
+void TestFlashCli::refusedBackupLeavesTheFileAsItWas()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, file);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    QFile previous(folder.filePath(QStringLiteral("backup.rfw")));
+    QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write("previous backup") == 15);
+    previous.close();
+
+    const Run result = run({QStringLiteral("backup"), folder.filePath(file)}, scenario);
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(previous.open(QIODevice::ReadOnly));
+    QCOMPARE(previous.readAll(), QByteArray("previous backup"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList {QStringLiteral("backup.rfw")});
+    // Reading only; and where the file cannot be written, not even that.
+    QVERIFY(!result.commands.contains(eraseCode) && !result.commands.contains(writeCode));
+    QVERIFY(code != 2 || result.commands.isEmpty());
 }
 
 void TestFlashCli::waitsForTheAdapterToBePlugged()
