@@ -149,8 +149,14 @@ public:
     BlockState blockState(quint32 address) const;
     void setIsBusy(bool busy);
 
-    // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile.
-    bool open(quint16 vendorId, quint16 productId);
+    // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile. By its path:
+    // node when given (a path enumeration lists for the pair), else the device hid_open would take, the
+    // first that enumeration lists for the pair. The link remembers which device it opened, and only that
+    // device's removal closes it.
+    bool open(quint16 vendorId, quint16 productId, const QByteArray &node = QByteArray());
+    // The path the adapter is open at (its hidraw node on Linux, its HID interface path on Windows), as
+    // enumeration lists it; empty while none is open.
+    QByteArray adapterPath() const;
     // Reads the three flash blocks and publishes versions, upgradeability and errors.
     void readDeviceConfig();
 
@@ -186,12 +192,18 @@ public:
     int probeDevice();
 
     // Entry points of the platform's arrival and removal notifications, GUI thread only. A volume's
-    // flags word; a device interface's name (parsed for its IDs); or the IDs themselves.
+    // flags word; a device interface's name (parsed for its IDs); or the IDs themselves with the system's
+    // name of the device: the udev key of the USB device on Linux (UdevMonitor's), the interface name on
+    // Windows, or the path enumeration lists it at. An empty name stands for a source that cannot tell:
+    // an arrival is then taken for the device an open would take, a removal for the open adapter's when
+    // enumeration no longer lists it.
+    // While an adapter is open, the removal of another device with the adapter's IDs is logged and
+    // ignored, and so is the arrival of another adapter; the open adapter arriving again is opened again.
     void volumeArrived(quint16 flags);
     void deviceInterfaceArrived(const QString &name);
     void deviceInterfaceRemoved(const QString &name);
-    void deviceArrived(quint16 vendorId, quint16 productId);
-    void deviceRemoved(quint16 vendorId, quint16 productId);
+    void deviceArrived(quint16 vendorId, quint16 productId, const QString &name = QString());
+    void deviceRemoved(quint16 vendorId, quint16 productId, const QString &name = QString());
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
@@ -257,9 +269,16 @@ private:
     static bool isValidBlock(const QByteArray &block); // start marker 0x55, end marker 0xAA
     static QString versionText(const QByteArray &block, int offset);
 
-    // Finds out why an open of the pair failed although the adapter may be plugged in, logs the remedy and
-    // emits accessDenied; open's last step when it fails.
-    void diagnoseOpenFailure(quint16 vendorId, quint16 productId);
+    // Finds out why the open of node (empty when nothing was listed to open) failed although the adapter
+    // may be plugged in, logs the remedy and emits accessDenied; open's last step when it fails.
+    void diagnoseOpenFailure(const QByteArray &node);
+    // The platform's lasting name of the device at node, as the removal notifications name it (the udev
+    // key of its USB device on Linux); empty where the path is that name already, or when it is unknown.
+    static QByteArray systemDeviceOf(const QByteArray &node);
+    // Whether name, as deviceArrived and deviceRemoved take it, is the adapter open now.
+    bool namesOpenAdapter(const QString &name) const;
+    // Whether the adapter open now is still listed by enumeration, so still plugged in.
+    bool openAdapterListed() const;
     // Keeps the user's adapter lock exactly while hid is open. Called by open with whether it opened the
     // adapter: a handle that another program's lock forbids is closed again. Whether the adapter is ours.
     bool claimAdapter(bool opened);
@@ -310,6 +329,9 @@ private:
     QByteArray firmwareInfo;
     QString m_strVersion;
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
+    // The system's name of the device that open opened, for the handle named openedHandle; stateLock.
+    quint64 openedHandle = 0;
+    QByteArray openedDevice;
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
     QAtomicInteger<bool> flashing = false; // an update is between its erase and its last verified chunk

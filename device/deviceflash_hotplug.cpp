@@ -38,7 +38,7 @@ void DeviceFlash::deviceInterfaceRemoved(const QString &name)
     deviceRemoved(parsed.vendorId, parsed.productId);
 }
 
-void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
+void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId, const QString &name)
 {
     if (vendorId != VendorId || !productIds.contains(productId))
         return;
@@ -49,17 +49,38 @@ void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
         qWarning() << "deviceArrived ignored while flashing" << Qt::hex << Qt::showbase << productId;
         return;
     }
-    if (open(vendorId, productId))
+    QByteArray node;
+    if (hid->isOpen()) {
+        const QString arriving =
+            name.isEmpty() ? QString::fromLocal8Bit(QHidDevice::firstPath(vendorId, productId)) : name;
+        if (!namesOpenAdapter(arriving) && openAdapterListed()) {
+            // The user works with the adapter that is open; a second one plugged in beside it waits.
+            qWarning() << "deviceArrived ignored: another adapter is open" << Qt::hex << Qt::showbase
+                       << productId << arriving;
+            return;
+        }
+        // The open adapter announced again: open that one again, not whichever is listed first.
+        if (namesOpenAdapter(arriving))
+            node = hid->path();
+    }
+    if (open(vendorId, productId, node))
         startArrivalTask(Tavrune(productId));
 }
 
-void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
+void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId, const QString &name)
 {
     const bool ourVendor = vendorId == VendorId;
     const bool ourProduct = productIds.contains(productId);
     qDebug() << Qt::hex << Qt::showbase << vendorId << productId << ourVendor << ourProduct;
     if (!ourVendor || !ourProduct)
         return;
+    if (hid->isOpen() && !namesOpenAdapter(name) && openAdapterListed()) {
+        // Another adapter, another interface of this one, or this one seen again under another ID: closing
+        // now would cut short whatever the open adapter is doing.
+        qWarning() << "deviceRemoved ignored: the open adapter is still plugged in" << Qt::hex << Qt::showbase
+                   << productId << name;
+        return;
+    }
 
     qWarning() << "nativeEventFilter closed." << Qt::hex << Qt::showbase << productId;
     {

@@ -21,9 +21,21 @@ public:
     ~QHidDevice() override;
 
     // Closes a handle that is still open first; an empty serial number means any device of the pair.
+    // Opens the device hid_open would (the first one enumeration lists for the pair and serial number),
+    // by its path, and remembers that path.
     bool open(quint16 vendorId, quint16 productId, const QString &serialNumber = QString());
+    // Opens the device at path, a path as enumeration lists it (the hidraw node on Linux, the interface
+    // path on Windows); closes a handle that is still open first.
+    bool openPath(const QByteArray &path);
     void close();
     bool isOpen() const;
+    // The path of the device open now, empty while closed.
+    QByteArray path() const;
+    // The path of the device hid_open would open for the pair and serial number: the first that
+    // enumeration lists. Empty when none is listed.
+    static QByteArray firstPath(quint16 vendorId, quint16 productId, const QString &serialNumber = QString());
+    // Whether enumeration lists a device at path among the vendor's devices.
+    static bool isListed(quint16 vendorId, const QByteArray &path);
 
     // Names the handle open now, 0 while closed; no two opens ever share a name.
     quint64 handleId() const;
