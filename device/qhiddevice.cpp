@@ -109,6 +109,19 @@ bool QHidDevice::isListed(quint16 vendorId, const QByteArray &path)
     return listed;
 }
 
+QList<QHidDevice::Listing> QHidDevice::enumerate(quint16 vendorId)
+{
+    QList<Listing> listed;
+    hid_device_info *devices = hid_enumerate(vendorId, 0);
+    for (const hid_device_info *device = devices; device; device = device->next) {
+        if (device->vendor_id == vendorId)
+            listed.append({QByteArray(device->path), device->product_id,
+                device->serial_number ? QString::fromWCharArray(device->serial_number) : QString()});
+    }
+    hid_free_enumeration(devices);
+    return listed;
+}
+
 bool QHidDevice::openPath(const QByteArray &path)
 {
     Q_D(QHidDevice);

@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QString>
 
 class QHidDevicePrivate;
 
@@ -36,6 +39,15 @@ public:
     static QByteArray firstPath(quint16 vendorId, quint16 productId, const QString &serialNumber = QString());
     // Whether enumeration lists a device at path among the vendor's devices.
     static bool isListed(quint16 vendorId, const QByteArray &path);
+    // One device as enumeration lists it.
+    struct Listing
+    {
+        QByteArray path;
+        quint16 productId;
+        QString serialNumber; // empty when it reports none
+    };
+    // Every device of the vendor, in the order enumeration lists them.
+    static QList<Listing> enumerate(quint16 vendorId);
 
     // Names the handle open now, 0 while closed; no two opens ever share a name.
     quint64 handleId() const;
