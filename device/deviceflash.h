@@ -5,6 +5,7 @@
 #include "adapterlock.h"
 #include "firmwarefile.h"
 #include "flashimage.h"
+#include "qhiddevice.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QAtomicInteger>
@@ -21,7 +22,6 @@
 #include <memory>
 
 class QEventLoop;
-class QHidDevice;
 class QThreadPool;
 class QTimer;
 
@@ -154,6 +154,11 @@ public:
     // first that enumeration lists for the pair. The link remembers which device it opened, and only that
     // device's removal closes it.
     bool open(quint16 vendorId, quint16 productId, const QByteArray &node = QByteArray());
+    // The adapters plugged in (every product ID the link knows), in the order enumeration lists them.
+    QList<QHidDevice::Listing> adapters() const;
+    // Confines the link to the adapter at path: the search opens only that one, and only its arrival is
+    // opened. Empty, as the window keeps it, for the first one listed. Set before the search starts.
+    void setAdapterPath(const QByteArray &path);
     // The path the adapter is open at (its hidraw node on Linux, its HID interface path on Windows), as
     // enumeration lists it; empty while none is open.
     QByteArray adapterPath() const;
@@ -329,6 +334,7 @@ private:
     QByteArray firmwareInfo;
     QString m_strVersion;
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
+    QByteArray chosenPath; // the one adapter the link may open, empty for any; set before any task runs
     // The system's name of the device that open opened, for the handle named openedHandle; stateLock.
     quint64 openedHandle = 0;
     QByteArray openedDevice;

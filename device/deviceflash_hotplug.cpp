@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include <algorithm>
+
 // What the platform's arrival and removal notifications lead to. Everything here runs in the GUI thread,
 // beside tasks that may be using the adapter at that moment, and without deviceLock: a removal must take
 // effect at once even while an update holds the lock for minutes. How that stays safe is told beside
@@ -50,6 +52,15 @@ void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId, const QStri
         return;
     }
     QByteArray node;
+    if (!chosenPath.isEmpty()) {
+        // Confined to one adapter: whichever else arrives is not the link's to open.
+        const QList<QHidDevice::Listing> listed = adapters();
+        if (std::none_of(listed.begin(), listed.end(), [&](const QHidDevice::Listing &adapter) {
+                return adapter.path == chosenPath && adapter.productId == productId;
+            }))
+            return;
+        node = chosenPath;
+    }
     if (hid->isOpen()) {
         const QString arriving =
             name.isEmpty() ? QString::fromLocal8Bit(QHidDevice::firstPath(vendorId, productId)) : name;
