@@ -48,6 +48,8 @@ QString helpEpilogue()
 {
     QString text = QStringLiteral(
         "\nCommands:\n"
+        "  list             every adapter plugged in, one a line: product ID, path, serial number, firmware\n"
+        "                   version and the state of its flash blocks, or who has it in use\n"
         "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
         "  check FILE       whether a firmware file would be accepted; no adapter needed\n"
         "  versions         the firmware versions of the catalogue, with their change logs, and the tool's\n"
@@ -65,6 +67,7 @@ QString helpEpilogue()
         "  update --backup B FILE\n"
         "                   back the adapter's firmware up to B first; the update starts only when the\n"
         "                   backup is whole\n"
+        "\nWith two or more adapters plugged in, a command that talks to an adapter needs --device PATH.\n"
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
         text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
@@ -202,7 +205,7 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Reads, checks and updates the firmware of the Tavrune M4 adapter (version %1).")
             .arg(QCoreApplication::applicationVersion()));
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("info, check FILE, versions, update FILE, update --version V, verify FILE, "
+        QStringLiteral("list, info, check FILE, versions, update FILE, update --version V, verify FILE, "
                        "verify --version V or backup FILE"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A firmware file (.rfw or .bin)."),
         QStringLiteral("[FILE]"));
@@ -221,9 +224,14 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QCommandLineOption backupOption(QStringLiteral("backup"),
         QStringLiteral("With update: back the adapter's firmware up to FILE first, as the backup command does."),
         QStringLiteral("FILE"));
+    const QCommandLineOption deviceOption(QStringLiteral("device"),
+        QStringLiteral("With info, update, verify and backup: the adapter at PATH, as list shows it (its hidraw "
+                       "node; its interface path on Windows). Needed when several adapters are plugged in."),
+        QStringLiteral("PATH"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Write the program's diagnostics to standard error."));
-    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, backupOption, verboseOption});
+    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, backupOption, deviceOption,
+        verboseOption});
 
     const bool parsed = parser.parse(args);
     m_json = parsed ? parser.isSet(jsonOption) : args.contains(QStringLiteral("--json"));
@@ -251,15 +259,21 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         command == QLatin1String("check") || backsUp || (writesOrVerifies && !parser.isSet(versionOption));
     const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies || backsUp;
     m_backupPath = parser.value(backupOption);
+    m_devicePath = parser.value(deviceOption).toLocal8Bit();
 
     if (command.isEmpty())
         return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
     if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
-                          QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup")})
+                          QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup"),
+                          QStringLiteral("list")})
              .contains(command))
         return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
     if (takesFile && file.isEmpty())
         return fail(Exit_Usage, QStringLiteral("%1 needs a firmware file").arg(command));
+    if (parser.isSet(deviceOption) && !usesAdapter)
+        return fail(Exit_Usage, QStringLiteral("--device goes with info, update, verify and backup only"));
+    if (parser.isSet(deviceOption) && m_devicePath.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("--device needs the path of an adapter (see list)"));
     if (parser.isSet(backupOption) && command != QLatin1String("update"))
         return fail(Exit_Usage, QStringLiteral("--backup goes with update only"));
     if (parser.isSet(backupOption) && m_backupPath.isEmpty())
@@ -283,6 +297,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         return verify(file, version);
     if (backsUp)
         return backup(file);
+    if (command == QLatin1String("list"))
+        return list();
     return update(file, version);
 }
 
@@ -292,8 +308,42 @@ int FlashCli::info()
     if (found != Exit_Success)
         return found;
 
-    auto state = [this](quint32 address) {
-        switch (m_device->blockState(address)) {
+    const bool configValid = m_device->blockState(DeviceFlash::Address_DeviceConfig) ==
+        DeviceFlash::BlockState_Valid;
+    const QString product = productText(m_adapter.product);
+    const QString firmware = m_device->version();
+    const QString hardware = configValid ? m_device->hardwareVersion() : QString();
+    const QString boot = configValid ? m_device->bootVersion() : QString();
+    const QJsonObject blocks = blockStates(*m_device);
+    auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+    m_result.insert(QStringLiteral("productId"), product);
+    m_result.insert(QStringLiteral("path"), QString::fromLocal8Bit(m_device->adapterPath()));
+    m_result.insert(QStringLiteral("firmwareVersion"), orNull(firmware));
+    m_result.insert(QStringLiteral("hardwareVersion"), orNull(hardware));
+    m_result.insert(QStringLiteral("bootLoaderVersion"), orNull(boot));
+    m_result.insert(QStringLiteral("blocks"), blocks);
+
+    const QString unknown = QStringLiteral("unknown");
+    say(QStringLiteral("Product ID:               %1").arg(product));
+    say(QStringLiteral("Path:                     %1").arg(QString::fromLocal8Bit(m_device->adapterPath())));
+    say(QStringLiteral("Firmware version:         %1").arg(firmware.isEmpty() ? unknown : firmware));
+    say(QStringLiteral("Hardware version:         %1").arg(hardware.isEmpty() ? unknown : hardware));
+    say(QStringLiteral("Boot loader version:      %1").arg(boot.isEmpty() ? unknown : boot));
+    say(QStringLiteral("Device configuration:     %1").arg(blocks.value(QStringLiteral("deviceConfig")).toString()));
+    say(QStringLiteral("Firmware information:     %1").arg(blocks.value(QStringLiteral("firmwareInfo")).toString()));
+    say(QStringLiteral("Extra configuration:      %1").arg(blocks.value(QStringLiteral("extraConfig")).toString()));
+    return Exit_Success;
+}
+
+QString FlashCli::productText(int productId)
+{
+    return QStringLiteral("0x%1").arg(QString::number(productId, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+QJsonObject FlashCli::blockStates(const DeviceFlash &link)
+{
+    auto state = [&link](quint32 address) {
+        switch (link.blockState(address)) {
         case DeviceFlash::BlockState_Valid:
             return QStringLiteral("valid");
         case DeviceFlash::BlockState_Invalid:
@@ -305,34 +355,11 @@ int FlashCli::info()
         }
         return QStringLiteral("not read");
     };
-    const bool configValid = m_device->blockState(DeviceFlash::Address_DeviceConfig) ==
-        DeviceFlash::BlockState_Valid;
-    const QString product = QStringLiteral("0x%1").arg(
-        QString::number(int(m_adapter.product), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    const QString firmware = m_device->version();
-    const QString hardware = configValid ? m_device->hardwareVersion() : QString();
-    const QString boot = configValid ? m_device->bootVersion() : QString();
-    const QJsonObject blocks {
+    return QJsonObject {
         {QStringLiteral("deviceConfig"), state(DeviceFlash::Address_DeviceConfig)},
         {QStringLiteral("firmwareInfo"), state(DeviceFlash::Address_FirmwareInfo)},
         {QStringLiteral("extraConfig"), state(DeviceFlash::Address_ExtraConfig)},
     };
-    auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
-    m_result.insert(QStringLiteral("productId"), product);
-    m_result.insert(QStringLiteral("firmwareVersion"), orNull(firmware));
-    m_result.insert(QStringLiteral("hardwareVersion"), orNull(hardware));
-    m_result.insert(QStringLiteral("bootLoaderVersion"), orNull(boot));
-    m_result.insert(QStringLiteral("blocks"), blocks);
-
-    const QString unknown = QStringLiteral("unknown");
-    say(QStringLiteral("Product ID:               %1").arg(product));
-    say(QStringLiteral("Firmware version:         %1").arg(firmware.isEmpty() ? unknown : firmware));
-    say(QStringLiteral("Hardware version:         %1").arg(hardware.isEmpty() ? unknown : hardware));
-    say(QStringLiteral("Boot loader version:      %1").arg(boot.isEmpty() ? unknown : boot));
-    say(QStringLiteral("Device configuration:     %1").arg(blocks.value(QStringLiteral("deviceConfig")).toString()));
-    say(QStringLiteral("Firmware information:     %1").arg(blocks.value(QStringLiteral("firmwareInfo")).toString()));
-    say(QStringLiteral("Extra configuration:      %1").arg(blocks.value(QStringLiteral("extraConfig")).toString()));
-    return Exit_Success;
 }
 
 int FlashCli::check(const QString &path)

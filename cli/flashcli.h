@@ -77,6 +77,17 @@ private:
     int update(const QString &path, const QString &version);
     int verify(const QString &path, const QString &version);
     int backup(const QString &path);
+    int list();
+
+    // Before a search: confines the link to --device's adapter, or refuses when several are plugged in
+    // without it (with --wait, waits until one is left). Exit_Success, or the refusal reported.
+    int chooseAdapter();
+    // The adapters listed, for a message: "/dev/hidraw0 (0xB275, serial TVR-M4-0001), ..." or "none".
+    static QString pluggedIn(const QList<QHidDevice::Listing> &adapters);
+    // The product ID as "0xB275".
+    static QString productText(int productId);
+    // The states of the three blocks as the last configuration read of link found them, for --json.
+    static QJsonObject blockStates(const DeviceFlash &link);
 
     // Opens path to receive a backup, before anything is read from the adapter; Exit_Success, or the
     // refusal reported. Until the backup commits it, path stays as it was.
@@ -134,6 +145,7 @@ private:
     bool m_yes = false;
     bool m_wait = false;
     QString m_backupPath; // update --backup: where the adapter's firmware goes before the update
+    QByteArray m_devicePath; // --device: the one adapter to use, empty for the only one plugged in
     int m_waitSeconds = -1; // -1: wait as long as it takes
     QJsonObject m_result; // the --json answer
     int m_progressShown = -1; // the last progress step written: a percentage on a terminal, else tens

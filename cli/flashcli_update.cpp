@@ -202,6 +202,9 @@ QString FlashCli::firmwareOf(const QString &version, int &exitCode)
 
 int FlashCli::findAdapter()
 {
+    const int chosen = chooseAdapter();
+    if (chosen != Exit_Success)
+        return chosen;
     const int ended = m_adapter.tasksEnded;
     m_device->connected();
     waitUntil([&] { return m_adapter.tasksEnded > ended; });
@@ -216,6 +219,9 @@ int FlashCli::findAdapter()
         return fail(Exit_InUse,
             QStringLiteral("the adapter is in use by %1: close it there, then try again")
                 .arg(m_adapter.holder.isEmpty() ? QStringLiteral("another program") : m_adapter.holder));
+    if (!m_adapter.connected && !m_devicePath.isEmpty())
+        return fail(Exit_NoAdapter, QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
+                                        .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(m_device->adapters())));
     if (!m_adapter.connected)
         return fail(Exit_NoAdapter,
             m_wait && m_waitSeconds >= 0

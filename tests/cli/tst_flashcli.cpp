@@ -52,6 +52,7 @@ private slots:
     void backupWritesTheAdapterBackByteForByte();
     void refusedBackupLeavesTheFileAsItWas_data();
     void refusedBackupLeavesTheFileAsItWas();
+    void twoAdaptersNeedTheChoiceOfOne();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
 
@@ -435,6 +436,40 @@ void TestFlashCli::refusedBackupLeavesTheFileAsItWas()
     // Reading only; and where the file cannot be written, not even that.
     QVERIFY(!result.commands.contains(eraseCode) && !result.commands.contains(writeCode));
     QVERIFY(code != 2 || result.commands.isEmpty());
+}
+
+void TestFlashCli::twoAdaptersNeedTheChoiceOfOne()
+{
+    const QString two = QStringLiteral("plug=b275,b270");
+    const QJsonArray listed = QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}, two)
+                                                          .out.toUtf8())
+                                  .object()
+                                  .value(QStringLiteral("adapters"))
+                                  .toArray();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("path")).toString(), QStringLiteral("/dev/hidraw1"));
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("productId")).toString(), QStringLiteral("0xB270"));
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("serialNumber")).toString(), QStringLiteral("TVR-M4-0002"));
+
+    // Which one would be undefined: nothing is sent to either.
+    const Run refused = run({QStringLiteral("update"), m_good}, two);
+    QCOMPARE(refused.code, 2);
+    QVERIFY2(refused.err.contains(QStringLiteral("2 Tavrune M4 adapters are plugged in: choose one with --device PATH")),
+        qPrintable(refused.err));
+    QVERIFY(refused.commands.isEmpty());
+
+    const Run chosen = run({QStringLiteral("update"), QStringLiteral("--device"), QStringLiteral("/dev/hidraw1"), m_good}, two);
+    QCOMPARE(chosen.code, 0);
+    const QJsonArray infos = chosen.state.value(QStringLiteral("firmwareInfos")).toArray();
+    const auto versionOf = [&](int slot) { return QByteArray::fromBase64(infos.at(slot).toString().toLatin1()).mid(5, 3); };
+    QCOMPARE(versionOf(1), QByteArray("\x02\x02\x00", 3));
+    QCOMPARE(versionOf(0), QByteArray("\x02\x01\x00", 3));
+
+    const Run missing = run({QStringLiteral("info"), QStringLiteral("--device"), QStringLiteral("/dev/hidraw7")}, two);
+    QCOMPARE(missing.code, 3);
+    QVERIFY2(missing.err.contains(QStringLiteral("no Tavrune M4 adapter at /dev/hidraw7 (plugged in: /dev/hidraw0 "
+                                                 "(0xB275, serial TVR-M4-0001), /dev/hidraw1")),
+        qPrintable(missing.err));
 }
 
 void TestFlashCli::waitsForTheAdapterToBePlugged()
