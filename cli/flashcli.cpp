@@ -29,10 +29,11 @@ struct ExitCodeText
 const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_Success, "success (verify: identical)"},
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
-    {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
-                           "version, or a confirmation that needs --yes"},
-    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
-                               "update began)"},
+    {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, a backup file that "
+                           "cannot be written, unknown catalogue version, a confirmation that needs --yes, or "
+                           "several adapters plugged in without --device"},
+    {FlashCli::Exit_NoAdapter, "no adapter found (none at --device's path, or it reports a hardware failure, or "
+                               "was unplugged before the update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
     {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
@@ -70,7 +71,7 @@ QString helpEpilogue()
         "\nWith two or more adapters plugged in, a command that talks to an adapter needs --device PATH.\n"
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
-        text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
+        text += QStringLiteral("  %1  %2\n").arg(int(entry.code), 2).arg(QLatin1String(entry.text));
     return text;
 }
 
