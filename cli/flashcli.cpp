@@ -29,20 +29,24 @@ struct ExitCodeText
 const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_Success, "success (verify: identical)"},
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
-    {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, a backup file that "
-                           "cannot be written, unknown catalogue version, a confirmation that needs --yes, or "
-                           "several adapters plugged in without --device"},
-    {FlashCli::Exit_NoAdapter, "no adapter found (none at --device's path, or it reports a hardware failure, or "
-                               "was unplugged before the update began)"},
+    {FlashCli::Exit_Usage,
+        "usage: unknown command or option, missing or unreadable file, a backup file that "
+        "cannot be written, unknown catalogue version, a confirmation that needs --yes, or "
+        "several adapters plugged in without --device"},
+    {FlashCli::Exit_NoAdapter,
+        "no adapter found (none at --device's path, or it reports a hardware failure, or "
+        "was unplugged before the update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
-    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
-                                 "update: the firmware is incomplete (update); or the read-back stopped (verify, backup)"},
+    {FlashCli::Exit_WriteFailed,
+        "writing or verifying failed part way, or the adapter was unplugged during the "
+        "update: the firmware is incomplete (update); or the read-back stopped (verify, backup)"},
     {FlashCli::Exit_Network, "network or catalogue error"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
-    {FlashCli::Exit_NothingToBackUp, "the adapter's firmware does not match its information block, or is below "
-                                     "2.0.0: nothing to back up (backup, update --backup)"},
+    {FlashCli::Exit_NothingToBackUp,
+        "the adapter's firmware does not match its information block, or is below "
+        "2.0.0: nothing to back up (backup, update --backup)"},
 };
 
 QString helpEpilogue()
@@ -223,16 +227,18 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("With update or verify: the catalogue version to write or to compare with."),
         QStringLiteral("V"));
     const QCommandLineOption backupOption(QStringLiteral("backup"),
-        QStringLiteral("With update: back the adapter's firmware up to FILE first, as the backup command does."),
+        QStringLiteral(
+            "With update: back the adapter's firmware up to FILE first, as the backup command does."),
         QStringLiteral("FILE"));
     const QCommandLineOption deviceOption(QStringLiteral("device"),
-        QStringLiteral("With info, update, verify and backup: the adapter at PATH, as list shows it (its hidraw "
-                       "node; its interface path on Windows). Needed when several adapters are plugged in."),
+        QStringLiteral(
+            "With info, update, verify and backup: the adapter at PATH, as list shows it (its hidraw "
+            "node; its interface path on Windows). Needed when several adapters are plugged in."),
         QStringLiteral("PATH"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Write the program's diagnostics to standard error."));
-    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, backupOption, deviceOption,
-        verboseOption});
+    parser.addOptions(
+        {jsonOption, yesOption, waitOption, versionOption, backupOption, deviceOption, verboseOption});
 
     const bool parsed = parser.parse(args);
     m_json = parsed ? parser.isSet(jsonOption) : args.contains(QStringLiteral("--json"));
@@ -265,8 +271,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     if (command.isEmpty())
         return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
     if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
-                          QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup"),
-                          QStringLiteral("list")})
+                         QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup"),
+                         QStringLiteral("list")})
              .contains(command))
         return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
     if (takesFile && file.isEmpty())
@@ -286,7 +292,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     if (parser.isSet(versionOption) && version.isEmpty())
         return fail(Exit_Usage, QStringLiteral("--version needs a catalogue version"));
     if ((m_wait || m_yes) && !usesAdapter)
-        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info, update, verify and backup only"));
+        return fail(
+            Exit_Usage, QStringLiteral("--wait and --yes go with info, update, verify and backup only"));
 
     if (command == QLatin1String("info"))
         return info();
@@ -338,7 +345,8 @@ int FlashCli::info()
 
 QString FlashCli::productText(int productId)
 {
-    return QStringLiteral("0x%1").arg(QString::number(productId, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return QStringLiteral("0x%1").arg(
+        QString::number(productId, 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 QJsonObject FlashCli::blockStates(const DeviceFlash &link)

@@ -48,14 +48,16 @@ int FlashCli::backUp(QSaveFile &file, QJsonObject &facts)
     QByteArray image;
     qint64 read = 0;
     qint64 total = 0;
-    const QMetaObject::Connection progress = connect(m_device, &DeviceFlash::dataBackupProgressChanged, this,
+    const QMetaObject::Connection progress = connect(
+        m_device, &DeviceFlash::dataBackupProgressChanged, this,
         [&](qint64 current, qint64 length) {
             read = current;
             total = length;
             showProgress(QStringLiteral("Read"), current, length);
         },
         Qt::QueuedConnection);
-    const QMetaObject::Connection done = connect(m_device, &DeviceFlash::firmwareBackedUp, this,
+    const QMetaObject::Connection done = connect(
+        m_device, &DeviceFlash::firmwareBackedUp, this,
         [&](DeviceFlash::BackupOutcome result, const QByteArray &version, const QByteArray &bytes) {
             finished = true;
             outcome = result;
@@ -88,8 +90,9 @@ int FlashCli::backUp(QSaveFile &file, QJsonObject &facts)
         if (read == 0 && !m_adapter.connected)
             return fail(Exit_NoAdapter, QStringLiteral("the adapter was unplugged before the read began"));
         return fail(Exit_WriteFailed,
-            QStringLiteral("the read stopped after %1 of %2 bytes: nothing was written to %3; plug the adapter "
-                           "in again and repeat the backup")
+            QStringLiteral(
+                "the read stopped after %1 of %2 bytes: nothing was written to %3; plug the adapter "
+                "in again and repeat the backup")
                 .arg(read)
                 .arg(total)
                 .arg(path));
@@ -102,8 +105,9 @@ int FlashCli::backUp(QSaveFile &file, QJsonObject &facts)
     if (packed.fault() != FirmwareFile::Fault_None) {
         facts.insert(QStringLiteral("reason"), QStringLiteral("version"));
         return fail(Exit_NothingToBackUp,
-            QStringLiteral("the adapter's firmware %1 is below 2.0.0, which check and update refuse: nothing to "
-                           "back up")
+            QStringLiteral(
+                "the adapter's firmware %1 is below 2.0.0, which check and update refuse: nothing to "
+                "back up")
                 .arg(packed.versionText()));
     }
     if (file.write(data) != data.size() || !file.commit())
@@ -112,7 +116,8 @@ int FlashCli::backUp(QSaveFile &file, QJsonObject &facts)
     const QString md5 = QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex());
     facts.insert(QStringLiteral("imageSize"), image.size());
     facts.insert(QStringLiteral("md5"), md5);
-    say(QStringLiteral("Backed up firmware %1 (%2 bytes, MD5 %3, as the adapter's information block says) to %4.")
+    say(QStringLiteral(
+        "Backed up firmware %1 (%2 bytes, MD5 %3, as the adapter's information block says) to %4.")
             .arg(packed.versionText())
             .arg(image.size())
             .arg(md5, path));

@@ -17,8 +17,10 @@ QString FlashCli::pluggedIn(const QList<QHidDevice::Listing> &adapters)
 {
     QStringList names;
     for (const QHidDevice::Listing &adapter : adapters) {
-        names << QStringLiteral("%1 (%2%3)").arg(QString::fromLocal8Bit(adapter.path), productText(adapter.productId),
-                     adapter.serialNumber.isEmpty() ? QString() : QStringLiteral(", serial ") + adapter.serialNumber);
+        names << QStringLiteral("%1 (%2%3)")
+                     .arg(QString::fromLocal8Bit(adapter.path), productText(adapter.productId),
+                         adapter.serialNumber.isEmpty() ? QString()
+                                                        : QStringLiteral(", serial ") + adapter.serialNumber);
     }
     return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
 }
@@ -33,12 +35,14 @@ int FlashCli::chooseAdapter()
             [this](const QHidDevice::Listing &adapter) { return adapter.path == m_devicePath; });
         // With --wait it may be plugged in yet; the search then says whether it came.
         if (!present && !m_wait)
-            return fail(Exit_NoAdapter, QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
-                                            .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(listed)));
+            return fail(Exit_NoAdapter,
+                QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
+                    .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(listed)));
         return Exit_Success;
     }
     if (listed.size() > 1 && m_wait) {
-        note(QStringLiteral("%1 adapters are plugged in: waiting until only one is left...").arg(listed.size()));
+        note(QStringLiteral("%1 adapters are plugged in: waiting until only one is left...")
+                 .arg(listed.size()));
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, &FlashCli::wake);
         poll.start(PlugPollMs);
@@ -54,10 +58,11 @@ int FlashCli::chooseAdapter()
         for (const QHidDevice::Listing &adapter : qAsConst(listed))
             adapters.append(QString::fromLocal8Bit(adapter.path));
         m_result.insert(QStringLiteral("adapters"), adapters);
-        return fail(Exit_Usage, QStringLiteral("%1 Tavrune M4 adapters are plugged in: choose one with --device "
-                                               "PATH (plugged in: %2)")
-                                    .arg(listed.size())
-                                    .arg(pluggedIn(listed)));
+        return fail(Exit_Usage,
+            QStringLiteral("%1 Tavrune M4 adapters are plugged in: choose one with --device "
+                           "PATH (plugged in: %2)")
+                .arg(listed.size())
+                .arg(pluggedIn(listed)));
     }
     return Exit_Success;
 }
@@ -74,15 +79,18 @@ int FlashCli::list()
         bool connected = false;
         QString holder;
         bool inUse = false;
-        connect(&link, &DeviceFlash::deviceConnectStatusChanged, this,
-            [&](bool now) { connected = now; }, Qt::QueuedConnection);
-        connect(&link, &DeviceFlash::adapterInUse, this,
+        connect(
+            &link, &DeviceFlash::deviceConnectStatusChanged, this, [&](bool now) { connected = now; },
+            Qt::QueuedConnection);
+        connect(
+            &link, &DeviceFlash::adapterInUse, this,
             [&](const QString &who) {
                 inUse = true;
                 holder = who.isEmpty() ? QStringLiteral("another program") : who;
             },
             Qt::QueuedConnection);
-        connect(&link, &DeviceFlash::isBusyChanged, this,
+        connect(
+            &link, &DeviceFlash::isBusyChanged, this,
             [&](bool busy) {
                 ended = !busy;
                 wake();
@@ -101,9 +109,10 @@ int FlashCli::list()
                 adapter.serialNumber.isEmpty() ? QJsonValue() : QJsonValue(adapter.serialNumber)},
             {QStringLiteral("firmwareVersion"), version.isEmpty() ? QJsonValue() : QJsonValue(version)},
         };
-        QString line = QStringLiteral("%1  %2  serial %3  ")
-                           .arg(product, path,
-                               adapter.serialNumber.isEmpty() ? QStringLiteral("none") : adapter.serialNumber);
+        QString line =
+            QStringLiteral("%1  %2  serial %3  ")
+                .arg(product, path,
+                    adapter.serialNumber.isEmpty() ? QStringLiteral("none") : adapter.serialNumber);
         if (inUse) {
             facts.insert(QStringLiteral("inUseBy"), holder);
             line += QStringLiteral("in use by %1").arg(holder);

@@ -220,8 +220,9 @@ int FlashCli::findAdapter()
             QStringLiteral("the adapter is in use by %1: close it there, then try again")
                 .arg(m_adapter.holder.isEmpty() ? QStringLiteral("another program") : m_adapter.holder));
     if (!m_adapter.connected && !m_devicePath.isEmpty())
-        return fail(Exit_NoAdapter, QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
-                                        .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(m_device->adapters())));
+        return fail(Exit_NoAdapter,
+            QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
+                .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(m_device->adapters())));
     if (!m_adapter.connected)
         return fail(Exit_NoAdapter,
             m_wait && m_waitSeconds >= 0
@@ -274,5 +275,4 @@ void FlashCli::endProgress()
     if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
         say(QString());
     m_progressShown = -1; // for the next bar: an update's after its backup's
-
 }

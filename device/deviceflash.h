@@ -235,7 +235,8 @@ signals:
     void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
     // Once per backupFirmware call (unless this object is destroyed before its task runs): on success the
     // version bytes (major, minor, patch) and the image, else both empty.
-    void firmwareBackedUp(DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
+    void firmwareBackedUp(
+        DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
     // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
     // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
     // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).

@@ -88,8 +88,9 @@ void DeviceFlash::readDeviceConfig()
 QList<QHidDevice::Listing> DeviceFlash::adapters() const
 {
     QList<QHidDevice::Listing> listed = QHidDevice::enumerate(VendorId);
-    listed.erase(std::remove_if(listed.begin(), listed.end(),
-                     [&](const QHidDevice::Listing &adapter) { return !productIds.contains(adapter.productId); }),
+    listed.erase(
+        std::remove_if(listed.begin(), listed.end(),
+            [&](const QHidDevice::Listing &adapter) { return !productIds.contains(adapter.productId); }),
         listed.end());
     return listed;
 }

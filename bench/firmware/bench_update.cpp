@@ -3,8 +3,8 @@
 // Wall time of a whole update of a 131072-byte image (file check, erase, 2346 verified write exchanges,
 // read-back) against the simulated adapter, of a verify of it (file check, 2346 read exchanges, the
 // compare) and of a backup of it (the information block and the firmware area read, 2346 exchanges, the
-// MD5 compare and the firmware file's bytes made): with zero latency it is the host's own cost per exchange, at USB full speed it is compared
-// with the bus bound of 2 ms per exchange.
+// MD5 compare and the firmware file's bytes made): with zero latency it is the host's own cost per exchange,
+// at USB full speed it is compared with the bus bound of 2 ms per exchange.
 
 #include "device/deviceflash.h"
 #include "sim/simadapter.h"
@@ -90,9 +90,15 @@ Run runTask(DeviceFlash &device, Task task, const QString &path)
     QElapsedTimer timer;
     timer.start();
     switch (task) {
-    case Task::Update: device.updateFirmware(path); break;
-    case Task::Verify: device.verifyFirmware(path); break;
-    case Task::Backup: device.backupFirmware(); break;
+    case Task::Update:
+        device.updateFirmware(path);
+        break;
+    case Task::Verify:
+        device.verifyFirmware(path);
+        break;
+    case Task::Backup:
+        device.backupFirmware();
+        break;
     }
     loop.exec();
     const double ms = double(timer.nsecsElapsed()) / 1e6;

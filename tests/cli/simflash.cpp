@@ -55,10 +55,8 @@ void writeState(const QString &path)
     for (int slot = 0; slot < SimAdapter::AdapterSlots; ++slot)
         infos.append(QString::fromLatin1(SimAdapter::flash(slot, 0x08004100, 256).toBase64()));
     const QJsonObject state {
-        {QStringLiteral("firmwareInfo"),
-            QString::fromLatin1(SimAdapter::flash(0x08004100, 256).toBase64())},
-        {QStringLiteral("firmware"),
-            QString::fromLatin1(SimAdapter::flash(0x08005000, 131072).toBase64())},
+        {QStringLiteral("firmwareInfo"), QString::fromLatin1(SimAdapter::flash(0x08004100, 256).toBase64())},
+        {QStringLiteral("firmware"), QString::fromLatin1(SimAdapter::flash(0x08005000, 131072).toBase64())},
         {QStringLiteral("commands"), QString::fromLatin1(codes.toHex())},
         {QStringLiteral("firmwareInfos"), infos},
     };
@@ -77,7 +75,8 @@ int main(int argc, char *argv[])
     QHash<QString, QString> scenario;
     for (const QString &item : qEnvironmentVariable("TAVRUNE_SIM").split(QLatin1Char(';'), Qt::SkipEmptyParts))
         scenario.insert(item.section(QLatin1Char('='), 0, 0), item.section(QLatin1Char('='), 1));
-    const QStringList plugged = scenario.value(QStringLiteral("plug"), QStringLiteral("b275")).split(QLatin1Char(','));
+    const QStringList plugged =
+        scenario.value(QStringLiteral("plug"), QStringLiteral("b275")).split(QLatin1Char(','));
     const quint16 product = quint16(plugged.first().toUInt(nullptr, 16));
 
     SimAdapter::reset();

@@ -185,7 +185,8 @@ void TestQAESEncryption::decodeGivesStandardPlainText()
 
     QAESEncryption aes(level, mode, QAESEncryption::PKCS7Padding);
     QCOMPARE(aes.decode(cipherText, key, iv).toHex(), plainText.toHex());
-    QCOMPARE(aes.encode(plainText, key).toHex(), mode == QAESEncryption::ECB ? cipherText.toHex() : QByteArray());
+    QCOMPARE(
+        aes.encode(plainText, key).toHex(), mode == QAESEncryption::ECB ? cipherText.toHex() : QByteArray());
 
     // The stream modes also decipher a cut-off text, as far as it goes.
     if (mode == QAESEncryption::CFB || mode == QAESEncryption::OFB)
