@@ -233,14 +233,14 @@ signals:
     // everything was read back (false too for a refused file), and then the lowest address whose byte
     // differs from what the update writes (-1 when none does) and how many bytes differ.
     void firmwareVerified(bool readBack, qint64 firstDifference, qint64 differingBytes);
-    // Once per backupFirmware call (unless this object is destroyed before its task runs): on success the
-    // version bytes (major, minor, patch) and the image, else both empty.
-    void firmwareBackedUp(
-        DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
     // Once per updateFirmware call (unless this object is destroyed before its task runs), after its last
     // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
     // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).
     void updateFinished(DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal);
+    // Once per backupFirmware call (unless this object is destroyed before its task runs): on success the
+    // version bytes (major, minor, patch) and the image, else both empty.
+    void firmwareBackedUp(
+        DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
 
 private:
     // Runs work on the device tasks' pool as a device task: deviceLock held and busy set for its whole run,
