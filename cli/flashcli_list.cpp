@@ -77,16 +77,22 @@ int FlashCli::list()
         link.setAdapterPath(adapter.path);
         bool ended = false;
         bool connected = false;
-        QString holder;
-        bool inUse = false;
+        QString holder; // who has it in use, when another program does
+        bool denied = false; // this user may not open it
         connect(
             &link, &DeviceFlash::deviceConnectStatusChanged, this, [&](bool now) { connected = now; },
             Qt::QueuedConnection);
         connect(
             &link, &DeviceFlash::adapterInUse, this,
-            [&](const QString &who) {
-                inUse = true;
-                holder = who.isEmpty() ? QStringLiteral("another program") : who;
+            [&](const QString &who) { holder = who.isEmpty() ? QStringLiteral("another program") : who; },
+            Qt::QueuedConnection);
+        connect(
+            &link, &DeviceFlash::accessDenied, this,
+            [&](const QString &, DeviceFlash::AccessDenial cause) {
+                if (cause == DeviceFlash::AccessDenial_Busy)
+                    holder = QStringLiteral("another program");
+                else
+                    denied = true;
             },
             Qt::QueuedConnection);
         connect(
@@ -113,9 +119,12 @@ int FlashCli::list()
             QStringLiteral("%1  %2  serial %3  ")
                 .arg(product, path,
                     adapter.serialNumber.isEmpty() ? QStringLiteral("none") : adapter.serialNumber);
-        if (inUse) {
+        if (!holder.isEmpty()) {
             facts.insert(QStringLiteral("inUseBy"), holder);
             line += QStringLiteral("in use by %1").arg(holder);
+        } else if (denied) {
+            facts.insert(QStringLiteral("accessDenied"), true);
+            line += QStringLiteral("this user may not open it (the package's udev rule gives access)");
         } else {
             const QJsonObject blocks = blockStates(link);
             facts.insert(QStringLiteral("blocks"), blocks);
