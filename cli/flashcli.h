@@ -16,9 +16,9 @@ class QEventLoop;
 class QSaveFile;
 class SyncCloud;
 
-// The command line's front end: runs one command (info, check, versions, update, verify) on the same
-// DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names the
-// outcome.
+// The command line's front end: runs one command (list, info, check, versions, update, verify, backup) on
+// the same DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names
+// the outcome.
 class FlashCli : public QObject
 {
     Q_OBJECT
