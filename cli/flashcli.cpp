@@ -29,26 +29,35 @@ struct ExitCodeText
 const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_Success, "success (verify: identical)"},
     {FlashCli::Exit_Cancelled, "cancelled: the boot loader confirmation was declined"},
-    {FlashCli::Exit_Usage, "usage: unknown command or option, missing or unreadable file, unknown catalogue "
-                           "version, or a confirmation that needs --yes"},
-    {FlashCli::Exit_NoAdapter, "no adapter found (or it reports a hardware failure, or was unplugged before the "
-                               "update began)"},
+    {FlashCli::Exit_Usage,
+        "usage: unknown command or option, missing or unreadable file, a backup file that "
+        "cannot be written, unknown catalogue version, a confirmation that needs --yes, or "
+        "several adapters plugged in without --device"},
+    {FlashCli::Exit_NoAdapter,
+        "no adapter found (none at --device's path, or it reports a hardware failure, or "
+        "was unplugged before the update began)"},
     {FlashCli::Exit_FileRefused, "the firmware file was refused by its checks; a catalogue file also when it "
                                  "carries another version, or differs from the file first seen for its "
                                  "version"},
     {FlashCli::Exit_EraseFailed, "erasing the adapter's flash failed"},
-    {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
-                                 "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
+    {FlashCli::Exit_WriteFailed,
+        "writing or verifying failed part way, or the adapter was unplugged during the "
+        "update: the firmware is incomplete (update); or the read-back stopped (verify, backup)"},
     {FlashCli::Exit_Network, "network or catalogue error, a catalogue request or download past its deadline "
                              "among them"},
     {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
+    {FlashCli::Exit_NothingToBackUp,
+        "the adapter's firmware does not match its information block, or is below "
+        "2.0.0: nothing to back up (backup, update --backup)"},
 };
 
 QString helpEpilogue()
 {
     QString text = QStringLiteral(
         "\nCommands:\n"
+        "  list             every adapter plugged in, one a line: product ID, path, serial number, firmware\n"
+        "                   version and the state of its flash blocks, or who has it in use\n"
         "  info             the adapter's product ID, versions and the state of its three flash blocks\n"
         "  check FILE       whether a firmware file would be accepted, and its SHA-256; no adapter needed\n"
         "  versions         the firmware versions of the catalogue, with their change logs and the SHA-256\n"
@@ -60,9 +69,16 @@ QString helpEpilogue()
         "                   what updating with FILE writes; nothing is erased or written\n"
         "  verify --version V\n"
         "                   the same with catalogue version V\n"
+        "  backup FILE      read the adapter's firmware back for the length its information block gives,\n"
+        "                   check it against the block's MD5 and save it as a firmware file that check\n"
+        "                   accepts and update writes back; nothing is erased or written on the adapter\n"
+        "  update --backup B FILE\n"
+        "                   back the adapter's firmware up to B first; the update starts only when the\n"
+        "                   backup is whole\n"
+        "\nWith two or more adapters plugged in, a command that talks to an adapter needs --device PATH.\n"
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
-        text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
+        text += QStringLiteral("  %1  %2\n").arg(int(entry.code), 2).arg(QLatin1String(entry.text));
     return text;
 }
 
@@ -208,8 +224,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         QStringLiteral("Reads, checks and updates the firmware of the Tavrune M4 adapter (version %1).")
             .arg(QCoreApplication::applicationVersion()));
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("info, check FILE, versions, update FILE, update --version V, verify FILE or "
-                       "verify --version V"));
+        QStringLiteral("list, info, check FILE, versions, update FILE, update --version V, verify FILE, "
+                       "verify --version V or backup FILE"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A firmware file (.rfw or .bin)."),
         QStringLiteral("[FILE]"));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -224,9 +240,19 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QCommandLineOption versionOption(QStringLiteral("version"),
         QStringLiteral("With update or verify: the catalogue version to write or to compare with."),
         QStringLiteral("V"));
+    const QCommandLineOption backupOption(QStringLiteral("backup"),
+        QStringLiteral(
+            "With update: back the adapter's firmware up to FILE first, as the backup command does."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption deviceOption(QStringLiteral("device"),
+        QStringLiteral(
+            "With info, update, verify and backup: the adapter at PATH, as list shows it (its hidraw "
+            "node; its interface path on Windows). Needed when several adapters are plugged in."),
+        QStringLiteral("PATH"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Write the program's diagnostics to standard error."));
-    parser.addOptions({jsonOption, yesOption, waitOption, versionOption, verboseOption});
+    parser.addOptions(
+        {jsonOption, yesOption, waitOption, versionOption, backupOption, deviceOption, verboseOption});
 
     const bool parsed = parser.parse(args);
     m_json = parsed ? parser.isSet(jsonOption) : args.contains(QStringLiteral("--json"));
@@ -249,18 +275,30 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     const QString version = parser.value(versionOption);
     m_result.insert(QStringLiteral("command"), command);
     const bool writesOrVerifies = command == QLatin1String("update") || command == QLatin1String("verify");
+    const bool backsUp = command == QLatin1String("backup");
     const bool takesFile =
-        command == QLatin1String("check") || (writesOrVerifies && !parser.isSet(versionOption));
-    const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies;
+        command == QLatin1String("check") || backsUp || (writesOrVerifies && !parser.isSet(versionOption));
+    const bool usesAdapter = command == QLatin1String("info") || writesOrVerifies || backsUp;
+    m_backupPath = parser.value(backupOption);
+    m_devicePath = parser.value(deviceOption).toLocal8Bit();
 
     if (command.isEmpty())
         return fail(Exit_Usage, QStringLiteral("no command given (try --help)"));
     if (!QStringList({QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("versions"),
-                          QStringLiteral("update"), QStringLiteral("verify")})
+                         QStringLiteral("update"), QStringLiteral("verify"), QStringLiteral("backup"),
+                         QStringLiteral("list")})
              .contains(command))
         return fail(Exit_Usage, QStringLiteral("unknown command: %1 (try --help)").arg(command));
     if (takesFile && file.isEmpty())
         return fail(Exit_Usage, QStringLiteral("%1 needs a firmware file").arg(command));
+    if (parser.isSet(deviceOption) && !usesAdapter)
+        return fail(Exit_Usage, QStringLiteral("--device goes with info, update, verify and backup only"));
+    if (parser.isSet(deviceOption) && m_devicePath.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("--device needs the path of an adapter (see list)"));
+    if (parser.isSet(backupOption) && command != QLatin1String("update"))
+        return fail(Exit_Usage, QStringLiteral("--backup goes with update only"));
+    if (parser.isSet(backupOption) && m_backupPath.isEmpty())
+        return fail(Exit_Usage, QStringLiteral("--backup needs a file to back the adapter's firmware up to"));
     if (positional.size() > (takesFile ? 2 : 1))
         return fail(Exit_Usage, QStringLiteral("unexpected argument: %1").arg(positional.last()));
     if (parser.isSet(versionOption) && !writesOrVerifies)
@@ -268,7 +306,8 @@ int FlashCli::parseAndRun(const QStringList &arguments)
     if (parser.isSet(versionOption) && version.isEmpty())
         return fail(Exit_Usage, QStringLiteral("--version needs a catalogue version"));
     if ((m_wait || m_yes) && !usesAdapter)
-        return fail(Exit_Usage, QStringLiteral("--wait and --yes go with info, update and verify only"));
+        return fail(
+            Exit_Usage, QStringLiteral("--wait and --yes go with info, update, verify and backup only"));
 
     if (command == QLatin1String("info"))
         return info();
@@ -278,6 +317,10 @@ int FlashCli::parseAndRun(const QStringList &arguments)
         return versions();
     if (command == QLatin1String("verify"))
         return verify(file, version);
+    if (backsUp)
+        return backup(file);
+    if (command == QLatin1String("list"))
+        return list();
     return update(file, version);
 }
 
@@ -287,8 +330,43 @@ int FlashCli::info()
     if (found != Exit_Success)
         return found;
 
-    auto state = [this](quint32 address) {
-        switch (m_device->blockState(address)) {
+    const bool configValid = m_device->blockState(DeviceFlash::Address_DeviceConfig) ==
+        DeviceFlash::BlockState_Valid;
+    const QString product = productText(m_adapter.product);
+    const QString firmware = m_device->version();
+    const QString hardware = configValid ? m_device->hardwareVersion() : QString();
+    const QString boot = configValid ? m_device->bootVersion() : QString();
+    const QJsonObject blocks = blockStates(*m_device);
+    auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+    m_result.insert(QStringLiteral("productId"), product);
+    m_result.insert(QStringLiteral("path"), QString::fromLocal8Bit(m_device->adapterPath()));
+    m_result.insert(QStringLiteral("firmwareVersion"), orNull(firmware));
+    m_result.insert(QStringLiteral("hardwareVersion"), orNull(hardware));
+    m_result.insert(QStringLiteral("bootLoaderVersion"), orNull(boot));
+    m_result.insert(QStringLiteral("blocks"), blocks);
+
+    const QString unknown = QStringLiteral("unknown");
+    say(QStringLiteral("Product ID:               %1").arg(product));
+    say(QStringLiteral("Path:                     %1").arg(QString::fromLocal8Bit(m_device->adapterPath())));
+    say(QStringLiteral("Firmware version:         %1").arg(firmware.isEmpty() ? unknown : firmware));
+    say(QStringLiteral("Hardware version:         %1").arg(hardware.isEmpty() ? unknown : hardware));
+    say(QStringLiteral("Boot loader version:      %1").arg(boot.isEmpty() ? unknown : boot));
+    say(QStringLiteral("Device configuration:     %1").arg(blocks.value(QStringLiteral("deviceConfig")).toString()));
+    say(QStringLiteral("Firmware information:     %1").arg(blocks.value(QStringLiteral("firmwareInfo")).toString()));
+    say(QStringLiteral("Extra configuration:      %1").arg(blocks.value(QStringLiteral("extraConfig")).toString()));
+    return Exit_Success;
+}
+
+QString FlashCli::productText(int productId)
+{
+    return QStringLiteral("0x%1").arg(
+        QString::number(productId, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+QJsonObject FlashCli::blockStates(const DeviceFlash &link)
+{
+    auto state = [&link](quint32 address) {
+        switch (link.blockState(address)) {
         case DeviceFlash::BlockState_Valid:
             return QStringLiteral("valid");
         case DeviceFlash::BlockState_Invalid:
@@ -300,34 +378,11 @@ int FlashCli::info()
         }
         return QStringLiteral("not read");
     };
-    const bool configValid = m_device->blockState(DeviceFlash::Address_DeviceConfig) ==
-        DeviceFlash::BlockState_Valid;
-    const QString product = QStringLiteral("0x%1").arg(
-        QString::number(int(m_adapter.product), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    const QString firmware = m_device->version();
-    const QString hardware = configValid ? m_device->hardwareVersion() : QString();
-    const QString boot = configValid ? m_device->bootVersion() : QString();
-    const QJsonObject blocks {
+    return QJsonObject {
         {QStringLiteral("deviceConfig"), state(DeviceFlash::Address_DeviceConfig)},
         {QStringLiteral("firmwareInfo"), state(DeviceFlash::Address_FirmwareInfo)},
         {QStringLiteral("extraConfig"), state(DeviceFlash::Address_ExtraConfig)},
     };
-    auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
-    m_result.insert(QStringLiteral("productId"), product);
-    m_result.insert(QStringLiteral("firmwareVersion"), orNull(firmware));
-    m_result.insert(QStringLiteral("hardwareVersion"), orNull(hardware));
-    m_result.insert(QStringLiteral("bootLoaderVersion"), orNull(boot));
-    m_result.insert(QStringLiteral("blocks"), blocks);
-
-    const QString unknown = QStringLiteral("unknown");
-    say(QStringLiteral("Product ID:               %1").arg(product));
-    say(QStringLiteral("Firmware version:         %1").arg(firmware.isEmpty() ? unknown : firmware));
-    say(QStringLiteral("Hardware version:         %1").arg(hardware.isEmpty() ? unknown : hardware));
-    say(QStringLiteral("Boot loader version:      %1").arg(boot.isEmpty() ? unknown : boot));
-    say(QStringLiteral("Device configuration:     %1").arg(blocks.value(QStringLiteral("deviceConfig")).toString()));
-    say(QStringLiteral("Firmware information:     %1").arg(blocks.value(QStringLiteral("firmwareInfo")).toString()));
-    say(QStringLiteral("Extra configuration:      %1").arg(blocks.value(QStringLiteral("extraConfig")).toString()));
-    return Exit_Success;
 }
 
 int FlashCli::check(const QString &path)

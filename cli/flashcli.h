@@ -13,11 +13,12 @@
 #include <functional>
 
 class QEventLoop;
+class QSaveFile;
 class SyncCloud;
 
-// The command line's front end: runs one command (info, check, versions, update, verify) on the same
-// DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names the
-// outcome.
+// The command line's front end: runs one command (list, info, check, versions, update, verify, backup) on
+// the same DeviceFlash and SyncCloud as the window, without widgets, and ends with an exit code that names
+// the outcome.
 class FlashCli : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
         Exit_Network = 7,
         Exit_InUse = 8,
         Exit_Differs = 9, // verify read everything back, and the adapter's flash is not what the file writes
+        Exit_NothingToBackUp = 10, // backup: the firmware read is not what the information block describes
     };
     Q_ENUM(ExitCode)
 
@@ -76,6 +78,25 @@ private:
     int versions();
     int update(const QString &path, const QString &version);
     int verify(const QString &path, const QString &version);
+    int backup(const QString &path);
+    int list();
+
+    // Before a search: confines the link to --device's adapter, or refuses when several are plugged in
+    // without it (with --wait, waits until one is left). Exit_Success, or the refusal reported.
+    int chooseAdapter();
+    // The adapters listed, for a message: "/dev/hidraw0 (0xB275, serial TVR-M4-0001), ..." or "none".
+    static QString pluggedIn(const QList<QHidDevice::Listing> &adapters);
+    // The product ID as "0xB275".
+    static QString productText(int productId);
+    // The states of the three blocks as the last configuration read of link found them, for --json.
+    static QJsonObject blockStates(const DeviceFlash &link);
+
+    // Opens path to receive a backup, before anything is read from the adapter; Exit_Success, or the
+    // refusal reported. Until the backup commits it, path stays as it was.
+    int openBackup(const QString &path, QSaveFile &file);
+    // Reads the connected adapter's firmware back and commits it to file as a firmware file; the facts for
+    // --json go to facts. Exit_Success, or the failure reported, file then discarded.
+    int backUp(QSaveFile &file, QJsonObject &facts);
 
     // Reads and checks a firmware file; Exit_Success, or the failure already reported.
     int checkFile(const QString &path, FirmwareFile &checked);
@@ -129,6 +150,8 @@ private:
     bool m_json = false;
     bool m_yes = false;
     bool m_wait = false;
+    QString m_backupPath; // update --backup: where the adapter's firmware goes before the update
+    QByteArray m_devicePath; // --device: the one adapter to use, empty for the only one plugged in
     int m_waitSeconds = -1; // -1: wait as long as it takes
     QJsonObject m_result; // the --json answer
     int m_progressShown = -1; // the last progress step written: a percentage on a terminal, else tens

@@ -6,7 +6,9 @@
 #include "device/firmwarefile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonObject>
+#include <QSaveFile>
 
 #include <cstdio>
 #ifdef Q_OS_WIN
@@ -45,9 +47,17 @@ int FlashCli::update(const QString &path, const QString &version)
 {
     QString file;
     FirmwareFile checked;
-    int code = prepare(path, version, file, checked);
+    QSaveFile backupFile(m_backupPath);
+    int code = m_backupPath.isEmpty() ? int(Exit_Success) : openBackup(m_backupPath, backupFile);
+    if (code == Exit_Success)
+        code = prepare(path, version, file, checked);
     if (code != Exit_Success)
         return code;
+    // The backup would replace the very file the update is about to read.
+    if (!m_backupPath.isEmpty() &&
+        QFileInfo(m_backupPath).absoluteFilePath() == QFileInfo(file).absoluteFilePath())
+        return fail(Exit_Usage,
+            QStringLiteral("--backup %1 would overwrite the firmware file to write").arg(m_backupPath));
     if (m_adapter.errors.contains(DeviceFlash::DeviceError_HardwareFailure))
         return fail(Exit_NoAdapter,
             QStringLiteral("the adapter reports a hardware failure (its configuration block is invalid): "
@@ -55,6 +65,13 @@ int FlashCli::update(const QString &path, const QString &version)
     code = confirmOldBootLoader();
     if (code != Exit_Success)
         return code;
+    if (!m_backupPath.isEmpty()) {
+        QJsonObject backedUp {{QStringLiteral("file"), m_backupPath}};
+        code = backUp(backupFile, backedUp);
+        m_result.insert(QStringLiteral("backup"), backedUp);
+        if (code != Exit_Success)
+            return code;
+    }
 
     const QString previous = m_device->version();
     say(QStringLiteral("Writing firmware %1 to the adapter (firmware %2 now)...")
@@ -188,6 +205,9 @@ QString FlashCli::firmwareOf(const QString &version, int &exitCode)
 
 int FlashCli::findAdapter()
 {
+    const int chosen = chooseAdapter();
+    if (chosen != Exit_Success)
+        return chosen;
     const int ended = m_adapter.tasksEnded;
     m_device->connected();
     waitUntil([&] { return m_adapter.tasksEnded > ended; });
@@ -202,6 +222,10 @@ int FlashCli::findAdapter()
         return fail(Exit_InUse,
             QStringLiteral("the adapter is in use by %1: close it there, then try again")
                 .arg(m_adapter.holder.isEmpty() ? QStringLiteral("another program") : m_adapter.holder));
+    if (!m_adapter.connected && !m_devicePath.isEmpty())
+        return fail(Exit_NoAdapter,
+            QStringLiteral("no Tavrune M4 adapter at %1 (plugged in: %2)")
+                .arg(QString::fromLocal8Bit(m_devicePath), pluggedIn(m_device->adapters())));
     if (!m_adapter.connected)
         return fail(Exit_NoAdapter,
             m_wait && m_waitSeconds >= 0
@@ -253,4 +277,5 @@ void FlashCli::endProgress()
 {
     if (m_progressShown >= 0 && isTerminal(stdout) && !m_json)
         say(QString());
+    m_progressShown = -1; // for the next bar: an update's after its backup's
 }

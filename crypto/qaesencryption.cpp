@@ -217,6 +217,19 @@ QByteArray QAESEncryption::decode(const QByteArray &rawText, const QByteArray &k
     return result;
 }
 
+QByteArray QAESEncryption::encode(const QByteArray &rawText, const QByteArray &key)
+{
+    const QByteArray expandedKey = expandKey(key);
+    if (m_mode != ECB || expandedKey.isEmpty() || rawText.size() % m_blocklen != 0)
+        return QByteArray();
+    const auto *roundKeys = reinterpret_cast<const quint8 *>(expandedKey.constData());
+    QByteArray result(rawText);
+    auto *block = reinterpret_cast<quint8 *>(result.data());
+    for (int offset = 0; offset < result.size(); offset += m_blocklen)
+        cipher(roundKeys, block + offset);
+    return result;
+}
+
 // The round keys as big-endian column words, with InvMixColumns applied to those of rounds 1 to Nr - 1, so
 // that the inverse cipher can add them after its combined table step.
 void QAESEncryption::inverseKeySchedule(const quint8 *roundKeys, quint32 *invRoundKeys) const

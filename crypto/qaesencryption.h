@@ -7,7 +7,8 @@
 
 #include <array>
 
-// Deciphers AES (128, 192 or 256-bit keys) in ECB, CBC, CFB-128 or OFB mode and strips padding.
+// Deciphers AES (128, 192 or 256-bit keys) in ECB, CBC, CFB-128 or OFB mode and strips padding; enciphers
+// in ECB, the mode of firmware files, which the tool writes too (a backup of the adapter's firmware).
 // One object runs one operation at a time: the forward cipher keeps the block it works on in m_state.
 class QAESEncryption : public QObject
 {
@@ -25,6 +26,9 @@ public:
     // The plain text, padding still attached. Empty when the key is shorter than the level's key, the
     // mode needs a 16-byte iv and has none, or ECB/CBC data is not a whole number of blocks.
     QByteArray decode(const QByteArray &rawText, const QByteArray &key, const QByteArray &iv = QByteArray());
+    // The cipher text of whole blocks, padding already attached. Empty in the other modes, when the key is
+    // shorter than the level's key, or when rawText is not a whole number of blocks.
+    QByteArray encode(const QByteArray &rawText, const QByteArray &key);
     static QByteArray removePadding(const QByteArray &rawText, AesPadding padding);
     // The key schedule, (Nr + 1) * 16 bytes; empty for a key shorter than the level's key.
     QByteArray expandKey(const QByteArray &key);

@@ -24,6 +24,7 @@ DeviceFlash::DeviceFlash(QObject *parent)
     qRegisterMetaType<DeviceFlash::DeviceError>("DeviceError");
     qRegisterMetaType<DeviceFlash::AccessDenial>("DeviceFlash::AccessDenial");
     qRegisterMetaType<DeviceFlash::UpdateOutcome>("DeviceFlash::UpdateOutcome");
+    qRegisterMetaType<DeviceFlash::BackupOutcome>("DeviceFlash::BackupOutcome");
     qRegisterMetaType<FirmwareFile::Fault>("FirmwareFile::Fault");
     // dataBackupProgressChanged carries the caller's buffer; without this it cannot be queued.
     qRegisterMetaType<char *>("char*");
@@ -147,9 +148,14 @@ void DeviceFlash::setIsBusy(bool busy)
     emit isBusyChanged(busy);
 }
 
-bool DeviceFlash::open(quint16 vendorId, quint16 productId)
+bool DeviceFlash::open(quint16 vendorId, quint16 productId, const QByteArray &node)
 {
-    bool result = hid->open(vendorId, productId);
+    QByteArray path;
+    const auto attempt = [&] {
+        path = node.isEmpty() ? QHidDevice::firstPath(vendorId, productId) : node;
+        return hid->openPath(path);
+    };
+    bool result = attempt();
     if (!result) {
         qInfo() << "DeviceFlash open try onec more..." << Qt::hex << Qt::showbase << vendorId << productId;
         // The second attempt runs in this object's thread, as the hot-plug handling's opens do, whichever
@@ -173,7 +179,7 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
                 QTimer::singleShot(OpenRetryMs, Qt::PreciseTimer, this, [&] {
                     // An arrival may have opened the adapter during the wait: that handle is not this
                     // attempt's to replace, and its own task reads and announces the adapter.
-                    result = !hid->isOpen() && hid->open(vendorId, productId);
+                    result = !hid->isOpen() && attempt();
                     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
                 });
             }, Qt::QueuedConnection);
@@ -184,7 +190,41 @@ bool DeviceFlash::open(quint16 vendorId, quint16 productId)
     }
     result = claimAdapter(result);
     qInfo() << "DeviceFlash open ..." << Qt::hex << Qt::showbase << vendorId << productId << result;
-    if (!result)
-        diagnoseOpenFailure(vendorId, productId);
-    return result;
+    if (!result) {
+        diagnoseOpenFailure(path);
+        return false;
+    }
+    // Looked up now: once the adapter is pulled, the system no longer knows which device its node was.
+    const QByteArray system = systemDeviceOf(path);
+    QMutexLocker locker(&stateLock);
+    openedHandle = hid->handleId();
+    openedDevice = system;
+    return true;
+}
+
+QByteArray DeviceFlash::adapterPath() const
+{
+    return hid->path();
+}
+
+bool DeviceFlash::namesOpenAdapter(const QString &name) const
+{
+    const QByteArray path = hid->path();
+    if (path.isEmpty() || name.isEmpty())
+        return false;
+    QByteArray system;
+    {
+        QMutexLocker locker(&stateLock);
+        if (openedHandle == hid->handleId())
+            system = openedDevice;
+    }
+    // Windows spells interface paths in either case.
+    return name.compare(QString::fromLocal8Bit(path), Qt::CaseInsensitive) == 0 ||
+        (!system.isEmpty() && name == QString::fromLocal8Bit(system));
+}
+
+bool DeviceFlash::openAdapterListed() const
+{
+    const QByteArray path = hid->path();
+    return !path.isEmpty() && QHidDevice::isListed(VendorId, path);
 }

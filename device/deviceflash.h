@@ -5,6 +5,7 @@
 #include "adapterlock.h"
 #include "firmwarefile.h"
 #include "flashimage.h"
+#include "qhiddevice.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QAtomicInteger>
@@ -21,7 +22,6 @@
 #include <memory>
 
 class QEventLoop;
-class QHidDevice;
 class QThreadPool;
 class QTimer;
 
@@ -94,6 +94,17 @@ public:
     };
     Q_ENUM(UpdateOutcome)
 
+    // How a backupFirmware call ended, as firmwareBackedUp reports it.
+    enum BackupOutcome {
+        BackupOutcome_Success, // read whole, and its MD5 digest is the one the information block carries
+        // The information block describes no firmware: its markers are wrong, or its start address is not
+        // Address_Firmware, or its length is 0 or larger than a flash region. Nothing else was read.
+        BackupOutcome_InvalidBlock,
+        BackupOutcome_DigestMismatch, // read whole, but not what the information block describes
+        BackupOutcome_ReadFailed, // a read failed or the adapter was pulled or taken: nothing was compared
+    };
+    Q_ENUM(BackupOutcome)
+
     static constexpr quint16 VendorId = 0x0E3A;
 
     // The protocol: 65-byte reports (report ID 0 in front of the adapter's 64 bytes), 56 data bytes a chunk.
@@ -138,8 +149,19 @@ public:
     BlockState blockState(quint32 address) const;
     void setIsBusy(bool busy);
 
-    // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile.
-    bool open(quint16 vendorId, quint16 productId);
+    // Opens the adapter, trying once more after OpenRetryMs; events are delivered meanwhile. By its path:
+    // node when given (a path enumeration lists for the pair), else the device hid_open would take, the
+    // first that enumeration lists for the pair. The link remembers which device it opened, and only that
+    // device's removal closes it.
+    bool open(quint16 vendorId, quint16 productId, const QByteArray &node = QByteArray());
+    // The adapters plugged in (every product ID the link knows), in the order enumeration lists them.
+    QList<QHidDevice::Listing> adapters() const;
+    // Confines the link to the adapter at path: the search opens only that one, and only its arrival is
+    // opened. Empty, as the window keeps it, for the first one listed. Set before the search starts.
+    void setAdapterPath(const QByteArray &path);
+    // The path the adapter is open at (its hidraw node on Linux, its HID interface path on Windows), as
+    // enumeration lists it; empty while none is open.
+    QByteArray adapterPath() const;
     // Reads the three flash blocks and publishes versions, upgradeability and errors.
     void readDeviceConfig();
 
@@ -151,6 +173,10 @@ public:
     // updating with that file writes. The read's progress arrives as dataBackupProgressChanged, one region
     // after the other; the outcome as firmwareVerified.
     void verifyFirmware(const QString &path);
+    // Starts a task that reads the firmware information block and then the firmware area for the length it
+    // gives, and compares the area's MD5 digest with the block's, erasing and writing nothing. The area's
+    // progress arrives as dataBackupProgressChanged, the outcome as firmwareBackedUp.
+    void backupFirmware();
     // The file's bytes. Empty, and reported as DeviceError_FirmwareFileDamage, when the file is missing,
     // unreadable, empty or far larger than any firmware file.
     QByteArray getFirmwareData(const QString &path);
@@ -171,12 +197,18 @@ public:
     int probeDevice();
 
     // Entry points of the platform's arrival and removal notifications, GUI thread only. A volume's
-    // flags word; a device interface's name (parsed for its IDs); or the IDs themselves.
+    // flags word; a device interface's name (parsed for its IDs); or the IDs themselves with the system's
+    // name of the device: the udev key of the USB device on Linux (UdevMonitor's), the interface name on
+    // Windows, or the path enumeration lists it at. An empty name stands for a source that cannot tell:
+    // an arrival is then taken for the device an open would take, a removal for the open adapter's when
+    // enumeration no longer lists it.
+    // While an adapter is open, the removal of another device with the adapter's IDs is logged and
+    // ignored, and so is the arrival of another adapter; the open adapter arriving again is opened again.
     void volumeArrived(quint16 flags);
     void deviceInterfaceArrived(const QString &name);
     void deviceInterfaceRemoved(const QString &name);
-    void deviceArrived(quint16 vendorId, quint16 productId);
-    void deviceRemoved(quint16 vendorId, quint16 productId);
+    void deviceArrived(quint16 vendorId, quint16 productId, const QString &name = QString());
+    void deviceRemoved(quint16 vendorId, quint16 productId, const QString &name = QString());
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
@@ -205,6 +237,10 @@ signals:
     // progress signal and its read-back of the version. verified: the bytes written and verified; refusal:
     // the check the file failed (Fault_None unless outcome is UpdateOutcome_FileRefused).
     void updateFinished(DeviceFlash::UpdateOutcome outcome, qint64 verified, FirmwareFile::Fault refusal);
+    // Once per backupFirmware call (unless this object is destroyed before its task runs): on success the
+    // version bytes (major, minor, patch) and the image, else both empty.
+    void firmwareBackedUp(
+        DeviceFlash::BackupOutcome outcome, const QByteArray &versionBytes, const QByteArray &image);
 
 private:
     // Runs work on the device tasks' pool as a device task: deviceLock held and busy set for its whole run,
@@ -216,6 +252,9 @@ private:
     // The update task's work; verified and refusal as updateFinished carries them.
     UpdateOutcome runUpdate(const QString &path, qint64 &verified, FirmwareFile::Fault &refusal);
     bool runVerify(const QString &path); // false when nothing was compared: the file refused or a read failed
+    BackupOutcome runBackup(QByteArray &versionBytes, QByteArray &image);
+    // Reads length bytes of flash from address into area, with dataBackupProgressChanged after every chunk.
+    bool readArea(quint32 address, quint32 length, QByteArray &area);
     // What updating with the checked file writes (its image at Address_Firmware, then the information block
     // that describes it), set in flashImage, which the update and verify tasks share.
     FlashImage &imageFor(const FirmwareFile &file);
@@ -236,9 +275,16 @@ private:
     static bool isValidBlock(const QByteArray &block); // start marker 0x55, end marker 0xAA
     static QString versionText(const QByteArray &block, int offset);
 
-    // Finds out why an open of the pair failed although the adapter may be plugged in, logs the remedy and
-    // emits accessDenied; open's last step when it fails.
-    void diagnoseOpenFailure(quint16 vendorId, quint16 productId);
+    // Finds out why the open of node (empty when nothing was listed to open) failed although the adapter
+    // may be plugged in, logs the remedy and emits accessDenied; open's last step when it fails.
+    void diagnoseOpenFailure(const QByteArray &node);
+    // The platform's lasting name of the device at node, as the removal notifications name it (the udev
+    // key of its USB device on Linux); empty where the path is that name already, or when it is unknown.
+    static QByteArray systemDeviceOf(const QByteArray &node);
+    // Whether name, as deviceArrived and deviceRemoved take it, is the adapter open now.
+    bool namesOpenAdapter(const QString &name) const;
+    // Whether the adapter open now is still listed by enumeration, so still plugged in.
+    bool openAdapterListed() const;
     // Keeps the user's adapter lock exactly while hid is open. Called by open with whether it opened the
     // adapter: a handle that another program's lock forbids is closed again. Whether the adapter is ours.
     bool claimAdapter(bool opened);
@@ -289,6 +335,10 @@ private:
     QByteArray firmwareInfo;
     QString m_strVersion;
     quint64 taskHandle = 0; // the handle the running task's transfers go to; written only by tasks
+    QByteArray chosenPath; // the one adapter the link may open, empty for any; set before any task runs
+    // The system's name of the device that open opened, for the handle named openedHandle; stateLock.
+    quint64 openedHandle = 0;
+    QByteArray openedDevice;
     QList<QFuture<void>> tasks; // started and not known to be finished; touched only in the GUI thread
     QAtomicInteger<bool> shuttingDown = false; // set by the destructor: tasks not yet running do nothing
     QAtomicInteger<bool> flashing = false; // an update is between its erase and its last verified chunk

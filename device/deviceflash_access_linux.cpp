@@ -11,18 +11,16 @@
 
 // On Linux a user gets at the adapter's hidraw node only through a udev rule; without it the open fails
 // while the adapter sits in the port, and the window would go on asking for it to be plugged in.
-// Enumeration needs no access to the node, so it tells whether the adapter is there, and opening the node
-// it names, the one hid_open tried, gives the reason in errno, as open(2) left it.
-void DeviceFlash::diagnoseOpenFailure(quint16 vendorId, quint16 productId)
+// Enumeration needs no access to the node, so it tells whether the adapter is there, and opening again the
+// node it named, the one open tried, gives the reason in errno, as open(2) left it.
+void DeviceFlash::diagnoseOpenFailure(const QByteArray &path)
 {
-    hid_device_info *devices = hid_enumerate(vendorId, productId);
-    if (!devices)
+    if (path.isEmpty())
         return; // not plugged in: nothing to explain
-    const QString node = QString::fromLocal8Bit(devices->path);
+    const QString node = QString::fromLocal8Bit(path);
     errno = 0;
-    hid_device *probe = hid_open_path(devices->path);
+    hid_device *probe = hid_open_path(path.constData());
     const int cause = errno;
-    hid_free_enumeration(devices);
     if (probe) {
         // Opened now: the failure was passing (the adapter was still settling, or just let go).
         hid_close(probe);

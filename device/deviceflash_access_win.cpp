@@ -5,4 +5,4 @@
 // The Windows build runs with administrator rights, which its manifest asks for, and hidapi opens the
 // adapter shared with other programs: an adapter that is listed and still cannot be opened is one that is
 // going away, which its removal notice tells soon enough.
-void DeviceFlash::diagnoseOpenFailure(quint16, quint16) { }
+void DeviceFlash::diagnoseOpenFailure(const QByteArray &) { }

@@ -7,6 +7,8 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include <algorithm>
+
 bool DeviceFlash::isValidBlock(const QByteArray &block)
 {
     return block.size() == BlockSize && quint8(block.at(0)) == 0x55 &&
@@ -83,13 +85,37 @@ void DeviceFlash::readDeviceConfig()
         emit upgradeable(false);
 }
 
+QList<QHidDevice::Listing> DeviceFlash::adapters() const
+{
+    QList<QHidDevice::Listing> listed = QHidDevice::enumerate(VendorId);
+    listed.erase(
+        std::remove_if(listed.begin(), listed.end(),
+            [&](const QHidDevice::Listing &adapter) { return !productIds.contains(adapter.productId); }),
+        listed.end());
+    return listed;
+}
+
+void DeviceFlash::setAdapterPath(const QByteArray &path)
+{
+    chosenPath = path;
+}
+
 void DeviceFlash::search()
 {
-    for (const quint16 product : productIds) {
+    // The chosen adapter is opened under the product ID it is listed with, or not at all.
+    QList<quint16> products = productIds;
+    if (!chosenPath.isEmpty()) {
+        products.clear();
+        for (const QHidDevice::Listing &adapter : adapters()) {
+            if (adapter.path == chosenPath)
+                products = {adapter.productId};
+        }
+    }
+    for (const quint16 product : qAsConst(products)) {
         // Plugged in while the search was waiting: the arrival has opened it and announces it itself.
         if (hid->isOpen())
             break;
-        if (!open(VendorId, product))
+        if (!open(VendorId, product, chosenPath))
             continue;
         bindHandle();
         if (product == Tavrune_B274) {

@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include <algorithm>
+
 // What the platform's arrival and removal notifications lead to. Everything here runs in the GUI thread,
 // beside tasks that may be using the adapter at that moment, and without deviceLock: a removal must take
 // effect at once even while an update holds the lock for minutes. How that stays safe is told beside
@@ -38,7 +40,7 @@ void DeviceFlash::deviceInterfaceRemoved(const QString &name)
     deviceRemoved(parsed.vendorId, parsed.productId);
 }
 
-void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
+void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId, const QString &name)
 {
     if (vendorId != VendorId || !productIds.contains(productId))
         return;
@@ -49,17 +51,47 @@ void DeviceFlash::deviceArrived(quint16 vendorId, quint16 productId)
         qWarning() << "deviceArrived ignored while flashing" << Qt::hex << Qt::showbase << productId;
         return;
     }
-    if (open(vendorId, productId))
+    QByteArray node;
+    if (!chosenPath.isEmpty()) {
+        // Confined to one adapter: whichever else arrives is not the link's to open.
+        const QList<QHidDevice::Listing> listed = adapters();
+        if (std::none_of(listed.begin(), listed.end(), [&](const QHidDevice::Listing &adapter) {
+                return adapter.path == chosenPath && adapter.productId == productId;
+            }))
+            return;
+        node = chosenPath;
+    }
+    if (hid->isOpen()) {
+        const QString arriving =
+            name.isEmpty() ? QString::fromLocal8Bit(QHidDevice::firstPath(vendorId, productId)) : name;
+        if (!namesOpenAdapter(arriving) && openAdapterListed()) {
+            // The user works with the adapter that is open; a second one plugged in beside it waits.
+            qWarning() << "deviceArrived ignored: another adapter is open" << Qt::hex << Qt::showbase
+                       << productId << arriving;
+            return;
+        }
+        // The open adapter announced again: open that one again, not whichever is listed first.
+        if (namesOpenAdapter(arriving))
+            node = hid->path();
+    }
+    if (open(vendorId, productId, node))
         startArrivalTask(Tavrune(productId));
 }
 
-void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId)
+void DeviceFlash::deviceRemoved(quint16 vendorId, quint16 productId, const QString &name)
 {
     const bool ourVendor = vendorId == VendorId;
     const bool ourProduct = productIds.contains(productId);
     qDebug() << Qt::hex << Qt::showbase << vendorId << productId << ourVendor << ourProduct;
     if (!ourVendor || !ourProduct)
         return;
+    if (hid->isOpen() && !namesOpenAdapter(name) && openAdapterListed()) {
+        // Another adapter, another interface of this one, or this one seen again under another ID: closing
+        // now would cut short whatever the open adapter is doing.
+        qWarning() << "deviceRemoved ignored: the open adapter is still plugged in" << Qt::hex << Qt::showbase
+                   << productId << name;
+        return;
+    }
 
     qWarning() << "nativeEventFilter closed." << Qt::hex << Qt::showbase << productId;
     {

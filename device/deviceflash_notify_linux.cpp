@@ -23,3 +23,8 @@ bool DeviceFlash::nativeEventFilter(const QByteArray &, void *, long *)
 {
     return false;
 }
+
+QByteArray DeviceFlash::systemDeviceOf(const QByteArray &node)
+{
+    return UdevMonitor::usbDeviceOfNode(node);
+}

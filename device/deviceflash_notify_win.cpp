@@ -20,6 +20,13 @@ void DeviceFlash::registerDeviceNotifications()
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
+// The removal notices name USB devices, never a HID interface path: which adapter went away is told by the
+// path enumeration no longer lists.
+QByteArray DeviceFlash::systemDeviceOf(const QByteArray &)
+{
+    return QByteArray();
+}
+
 // Qt and the window still receive every message: the filter only watches.
 bool DeviceFlash::nativeEventFilter(const QByteArray &, void *message, long *)
 {

@@ -29,8 +29,7 @@ bool DeviceFlash::runVerify(const QString &path)
     for (const FlashRegion &region : expected.regions) {
         if (region.length == 0)
             break;
-        readBack.resize(int(region.length));
-        if (!readFlash(Command_Read, region.address, region.length, readBack.data(), 1))
+        if (!readArea(region.address, region.length, readBack))
             return false;
         for (quint32 offset = 0; offset < region.length; ++offset) {
             if (readBack.at(int(offset)) == region.data[offset])
@@ -43,4 +42,10 @@ bool DeviceFlash::runVerify(const QString &path)
     }
     emit firmwareVerified(true, firstDifference, differing);
     return true;
+}
+
+bool DeviceFlash::readArea(quint32 address, quint32 length, QByteArray &area)
+{
+    area.resize(int(length));
+    return readFlash(Command_Read, address, length, area.data(), 1);
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-const QByteArray firmwareKey = QByteArrayLiteral("Lm7#pR2!wQz9&Kx4");
-const QByteArray firmwareMarker = QByteArrayLiteral("Tavrune_M4");
 constexpr int markerSize = 10;
 constexpr int versionSize = 3;
 constexpr int headerSize = markerSize + versionSize;
@@ -37,6 +35,40 @@ bool hasWholePadding(const QByteArray &deciphered)
 }
 
 } // namespace
+
+QByteArray FirmwareFile::typeMarker()
+{
+    return QByteArrayLiteral("Tavrune_M4");
+}
+
+QByteArray FirmwareFile::cipherKey()
+{
+    return QByteArrayLiteral("Lm7#pR2!wQz9&Kx4");
+}
+
+QByteArray FirmwareFile::pack(const QByteArray &versionBytes, const QByteArray &image)
+{
+    return encipher(padded(withDigest(typeMarker() + versionBytes + image)));
+}
+
+QByteArray FirmwareFile::withDigest(const QByteArray &content)
+{
+    return content + QCryptographicHash::hash(content, QCryptographicHash::Md5);
+}
+
+QByteArray FirmwareFile::padded(const QByteArray &plain)
+{
+    const int count = blockSize - plain.size() % blockSize;
+    return plain + QByteArray(count, char(count));
+}
+
+QByteArray FirmwareFile::encipher(const QByteArray &padded, const QByteArray &key)
+{
+    if (key.size() != blockSize)
+        return QByteArray();
+    QAESEncryption aes(QAESEncryption::AES128, QAESEncryption::ECB, QAESEncryption::PKCS7Padding);
+    return aes.encode(padded, key).toBase64();
+}
 
 FirmwareFile FirmwareFile::read(const QString &path)
 {
@@ -73,7 +105,7 @@ FirmwareFile FirmwareFile::unpack(const QByteArray &fileData)
     FirmwareFile file;
     file.m_data = fileData;
     QAESEncryption aes(QAESEncryption::AES128, QAESEncryption::ECB, QAESEncryption::PKCS7Padding);
-    const QByteArray deciphered = aes.decode(QByteArray::fromBase64(fileData), firmwareKey);
+    const QByteArray deciphered = aes.decode(QByteArray::fromBase64(fileData), cipherKey());
     const QByteArray plain = QAESEncryption::removePadding(deciphered, QAESEncryption::PKCS7Padding);
     const int length = plain.size();
     const QByteArray digest =
@@ -85,7 +117,7 @@ FirmwareFile FirmwareFile::unpack(const QByteArray &fileData)
         return file;
     }
     // A crafted text can carry a good digest and still be too short for marker and version.
-    if (length < headerSize + digestSize || !plain.startsWith(firmwareMarker)) {
+    if (length < headerSize + digestSize || !plain.startsWith(typeMarker())) {
         qWarning() << "file type error" << plain.left(markerSize);
         file.m_fault = Fault_Type;
         return file;

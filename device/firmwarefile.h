@@ -7,7 +7,8 @@
 
 // A firmware file's layers undone and checked (Base64, AES-128, MD5 digest, type marker, version, image
 // size), with no adapter involved: the update checks a file this way, and so can anyone who only wants to
-// know whether a file would be accepted.
+// know whether a file would be accepted. The layers are made here too, for a backup of the adapter's
+// firmware and for the files the tests and the demo need.
 class FirmwareFile
 {
 public:
@@ -26,6 +27,19 @@ public:
     // The largest firmware file is about 171 KiB of Base64; this leaves room for any line layout while
     // keeping a huge file, or a device node that never ends, from being read into memory.
     static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
+
+    static QByteArray typeMarker(); // "Tavrune_M4"
+    static QByteArray cipherKey(); // the 16 bytes every firmware file is enciphered with
+
+    // A well-formed file's bytes carrying versionBytes (major, minor, patch) and image: what the maker
+    // ships, and what unpack accepts with that image and version.
+    static QByteArray pack(const QByteArray &versionBytes, const QByteArray &image);
+    // The steps of pack, for files that spoil one layer on purpose. content (marker, version and image)
+    // followed by its MD5 digest; plain with its PKCS#7 padding; the Base64 text of padded, whole blocks,
+    // enciphered with AES-128-ECB under key (empty when padded is not whole blocks or key not 16 bytes).
+    static QByteArray withDigest(const QByteArray &content);
+    static QByteArray padded(const QByteArray &plain);
+    static QByteArray encipher(const QByteArray &padded, const QByteArray &key = cipherKey());
 
     // Reads the file at path; fault() tells what went wrong when data() is empty.
     static FirmwareFile read(const QString &path);

@@ -49,7 +49,7 @@ std::shared_ptr<hid_device> QHidDevicePrivate::pin(quint64 id) const
     return id != 0 && id == handleId ? handle : nullptr;
 }
 
-void QHidDevicePrivate::replace(hid_device *newHandle)
+void QHidDevicePrivate::replace(hid_device *newHandle, const QByteArray &newPath)
 {
     std::shared_ptr<hid_device> next;
     if (newHandle)
@@ -60,6 +60,7 @@ void QHidDevicePrivate::replace(hid_device *newHandle)
         previous.swap(handle);
         handle = std::move(next);
         handleId = handle ? ++lastHandleId : 0;
+        path = handle ? newPath : QByteArray();
     }
     // previous goes out of scope here, outside the lock: hid_close runs now unless a transfer still holds it.
 }
@@ -77,10 +78,55 @@ QHidDevice::~QHidDevice()
 
 bool QHidDevice::open(quint16 vendorId, quint16 productId, const QString &serialNumber)
 {
+    close();
+    const QByteArray path = firstPath(vendorId, productId, serialNumber);
+    return !path.isEmpty() && openPath(path);
+}
+
+QByteArray QHidDevice::firstPath(quint16 vendorId, quint16 productId, const QString &serialNumber)
+{
+    const std::wstring serial = serialNumber.toStdWString();
+    QByteArray path;
+    hid_device_info *devices = hid_enumerate(vendorId, productId);
+    for (const hid_device_info *device = devices; device; device = device->next) {
+        if (device->vendor_id == vendorId && device->product_id == productId &&
+            (serial.empty() || (device->serial_number && serial == device->serial_number))) {
+            path = device->path;
+            break;
+        }
+    }
+    hid_free_enumeration(devices);
+    return path;
+}
+
+bool QHidDevice::isListed(quint16 vendorId, const QByteArray &path)
+{
+    bool listed = false;
+    hid_device_info *devices = hid_enumerate(vendorId, 0);
+    for (const hid_device_info *device = devices; device && !listed; device = device->next)
+        listed = path == device->path;
+    hid_free_enumeration(devices);
+    return listed;
+}
+
+QList<QHidDevice::Listing> QHidDevice::enumerate(quint16 vendorId)
+{
+    QList<Listing> listed;
+    hid_device_info *devices = hid_enumerate(vendorId, 0);
+    for (const hid_device_info *device = devices; device; device = device->next) {
+        if (device->vendor_id == vendorId)
+            listed.append({QByteArray(device->path), device->product_id,
+                device->serial_number ? QString::fromWCharArray(device->serial_number) : QString()});
+    }
+    hid_free_enumeration(devices);
+    return listed;
+}
+
+bool QHidDevice::openPath(const QByteArray &path)
+{
     Q_D(QHidDevice);
     close();
-    const std::wstring serial = serialNumber.toStdWString();
-    d->replace(hid_open(vendorId, productId, serial.empty() ? nullptr : serial.c_str()));
+    d->replace(path.isEmpty() ? nullptr : hid_open_path(path.constData()), path);
     return isOpen();
 }
 
@@ -93,6 +139,13 @@ void QHidDevice::close()
 bool QHidDevice::isOpen() const
 {
     return handleId() != 0;
+}
+
+QByteArray QHidDevice::path() const
+{
+    Q_D(const QHidDevice);
+    std::lock_guard<std::mutex> locker(d->handleLock);
+    return d->path;
 }
 
 quint64 QHidDevice::handleId() const

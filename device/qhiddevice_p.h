@@ -21,11 +21,12 @@ public:
     // lets go last, the device or that transfer, calls hid_close.
     std::shared_ptr<hid_device> handle;
     quint64 handleId = 0;
-    // Guards handle and handleId; never held across a hidapi call. A standard mutex, as Qt 5's is invisible
+    QByteArray path; // of the open device, empty while closed
+    // Guards handle, handleId and path; never held across a hidapi call. A standard mutex, as Qt 5's is invisible
     // to ThreadSanitizer builds.
     mutable std::mutex handleLock;
 
     std::shared_ptr<hid_device> pinCurrent() const;
     std::shared_ptr<hid_device> pin(quint64 id) const; // null unless id names the open handle
-    void replace(hid_device *newHandle);
+    void replace(hid_device *newHandle, const QByteArray &newPath = QByteArray());
 };

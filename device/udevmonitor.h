@@ -24,10 +24,15 @@ public:
     bool isValid() const; // the udev monitor could be set up
 
 signals:
-    // Once per plugged USB device, as soon as its first HID node can be opened.
-    void deviceArrived(quint16 vendorId, quint16 productId);
-    // Once per USB device pulled out, after all its interfaces are gone.
-    void deviceRemoved(quint16 vendorId, quint16 productId);
+    // Once per plugged USB device, as soon as its first HID node can be opened; device is its key.
+    void deviceArrived(quint16 vendorId, quint16 productId, const QString &device);
+    // Once per USB device pulled out, after all its interfaces are gone; device is its key.
+    void deviceRemoved(quint16 vendorId, quint16 productId, const QString &device);
+
+public:
+    // The key of the USB device that the hidraw node at node belongs to, as the signals name it: its
+    // place on the bus and the number the bus gave it for this plug. Empty when udev does not know node.
+    static QByteArray usbDeviceOfNode(const QByteArray &node);
 
 private:
     void receive();

@@ -93,7 +93,7 @@ void UdevMonitor::hidrawAdded(udev_device *hidraw)
     if (m_announced.contains(key))
         return;
     m_announced.insert(key);
-    emit deviceArrived(vendorId, productId);
+    emit deviceArrived(vendorId, productId, QString::fromLocal8Bit(key));
 }
 
 void UdevMonitor::usbDeviceRemoved(udev_device *usbDevice)
@@ -104,6 +104,25 @@ void UdevMonitor::usbDeviceRemoved(udev_device *usbDevice)
     quint16 productId = 0;
     if (!hexField(product, 0, vendorId) || !hexField(product, 1, productId))
         return;
-    m_announced.remove(usbDeviceKey(usbDevice));
-    emit deviceRemoved(vendorId, productId);
+    const QByteArray key = usbDeviceKey(usbDevice);
+    m_announced.remove(key);
+    emit deviceRemoved(vendorId, productId, QString::fromLocal8Bit(key));
+}
+
+QByteArray UdevMonitor::usbDeviceOfNode(const QByteArray &node)
+{
+    const int slash = node.lastIndexOf('/');
+    if (!node.startsWith("/dev/") || slash < 0)
+        return QByteArray();
+    udev *context = udev_new();
+    if (!context)
+        return QByteArray();
+    QByteArray key;
+    if (udev_device *hidraw = udev_device_new_from_subsystem_sysname(context, "hidraw", node.mid(slash + 1).constData())) {
+        if (udev_device *usbDevice = udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_device"))
+            key = usbDeviceKey(usbDevice);
+        udev_device_unref(hidraw);
+    }
+    udev_unref(context);
+    return key;
 }

@@ -12,8 +12,11 @@ namespace {
 
 const unsigned char key[] = "Lm7#pR2!wQz9&Kx4";
 
-QByteArray run(const QByteArray &in, bool encrypt)
+} // namespace
+
+QByteArray decipher(const QByteArray &fileData)
 {
+    const QByteArray in = QByteArray::fromBase64(fileData);
     if (in.size() % 16 != 0)
         return QByteArray();
     std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
@@ -21,7 +24,7 @@ QByteArray run(const QByteArray &in, bool encrypt)
     int written = 0;
     int last = 0;
     auto *o = reinterpret_cast<unsigned char *>(out.data());
-    if (!EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key, nullptr, encrypt ? 1 : 0) ||
+    if (!EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key, nullptr, 0) ||
         !EVP_CIPHER_CTX_set_padding(ctx.get(), 0) ||
         !EVP_CipherUpdate(ctx.get(), o, &written, reinterpret_cast<const unsigned char *>(in.constData()),
                           in.size()) ||
@@ -29,18 +32,6 @@ QByteArray run(const QByteArray &in, bool encrypt)
         qFatal("OpenSSL AES failed");
     out.resize(written + last);
     return out;
-}
-
-} // namespace
-
-QByteArray encipher(const QByteArray &padded)
-{
-    return run(padded, true).toBase64();
-}
-
-QByteArray decipher(const QByteArray &fileData)
-{
-    return run(QByteArray::fromBase64(fileData), false);
 }
 
 QByteArray md5(const QByteArray &data)
@@ -52,14 +43,6 @@ QByteArray md5(const QByteArray &data)
         qFatal("OpenSSL MD5 failed");
     digest.resize(int(length));
     return digest;
-}
-
-QByteArray makeFile(const QByteArray &plain)
-{
-    QByteArray padded = plain + md5(plain);
-    const int count = 16 - padded.size() % 16;
-    padded.append(count, char(count));
-    return encipher(padded);
 }
 
 } // namespace FirmwareCipher

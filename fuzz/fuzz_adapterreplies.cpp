@@ -16,7 +16,6 @@
 // image and the adapter's flash.
 
 #include "device/deviceflash.h"
-#include "firmwarecipher.h"
 #include "fuzzapplication.h"
 #include "scriptedadapter.h"
 #include "sim/adaptermodel.h"
@@ -71,11 +70,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     // The adapter lock, taken and let go of by every input, on a memory file system.
     qputenv("XDG_RUNTIME_DIR", fuzzFolder().toLocal8Bit());
     firmwarePath = fuzzFolder() + QStringLiteral("/firmware.rfw");
-    QByteArray plain = QByteArrayLiteral("Tavrune_M4\x02\x03\x04");
+    QByteArray image;
     for (int i = 0; i < ImageSize; ++i)
-        plain.append(char(i * 7));
+        image.append(char(i * 7));
     QFile file(firmwarePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FirmwareCipher::makeFile(plain)) <= 0)
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(FirmwareFile::pack(QByteArrayLiteral("\x02\x03\x04"), image)) <= 0)
         fail("cannot write the firmware file");
 
     flash = new DeviceFlash;

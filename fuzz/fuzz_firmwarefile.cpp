@@ -3,10 +3,10 @@
 // The firmware file check, from a file's bytes to the image and version it lets through.
 //
 // The first input byte says how the rest becomes a file. Bit 0 clear: the rest is the file as it stands
-// on disk. Bit 0 set: the rest is a plain text (marker, version, image) that is enciphered here, so that
-// the fuzzer reaches the checks behind the cipher; bit 1 appends the text's correct digest, bit 3 breaks
-// the Base64 text into CRLF lines, and bits 2 and 4 spoil the PKCS#7 padding with the next input bytes:
-// bit 2 all its bytes but the last, bit 4 its last byte, the count.
+// on disk. Bit 0 set: the rest is a plain text (marker, version, image) that the program's own writer
+// enciphers, so that the fuzzer reaches the checks behind the cipher; bit 1 appends the text's correct
+// digest, bit 3 breaks the Base64 text into CRLF lines, and bits 2 and 4 spoil the PKCS#7 padding with the
+// next input bytes: bit 2 all its bytes but the last, bit 4 its last byte, the count.
 //
 // Invariant: a file is accepted exactly when it is well formed, and then with its own image and version.
 
@@ -47,7 +47,7 @@ QByteArray fileFrom(const uint8_t *data, size_t size)
         padded.replace(padded.size() - count, count - 1, QByteArray(count - 1, spoilt.at(0)));
     if (mode & 16)
         padded[padded.size() - 1] = spoilt.at(1);
-    QByteArray file = FirmwareCipher::encipher(padded);
+    QByteArray file = FirmwareFile::encipher(padded);
     if (mode & 8) {
         for (int at = 64; at < file.size(); at += 66)
             file.insert(at, "\r\n");

@@ -162,6 +162,10 @@ int hid_init(void)
     return 0;
 }
 
+namespace {
+constexpr char NodePath[] = "/dev/hidraw0";
+}
+
 hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *)
 {
     State &s = state();
@@ -171,21 +175,42 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
     return new hid_device_ {s.plugging};
 }
 
-// An open here fails only for another product or a pulled adapter, which enumeration does not list either:
-// there is never an adapter present that cannot be opened.
-hid_device_info *hid_enumerate(unsigned short, unsigned short)
+// The program opens by path what enumeration lists. An open here fails only for another product or a
+// pulled adapter, which enumeration does not list either: there is never an adapter present that cannot
+// be opened.
+hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short product_id)
 {
-    return nullptr;
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    if (s.pulled || s.product == 0 || (vendor_id != 0 && vendor_id != AdapterModel::VendorId) ||
+        (product_id != 0 && product_id != s.product))
+        return nullptr;
+    auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+    info->path = strdup(NodePath);
+    info->vendor_id = AdapterModel::VendorId;
+    info->product_id = s.product;
+    return info;
 }
 
-void hid_free_enumeration(hid_device_info *)
+void hid_free_enumeration(hid_device_info *devices)
 {
+    while (devices) {
+        hid_device_info *next = devices->next;
+        std::free(devices->path);
+        std::free(devices);
+        devices = next;
+    }
 }
 
-hid_device *hid_open_path(const char *)
+hid_device *hid_open_path(const char *path)
 {
-    errno = ENOENT;
-    return nullptr;
+    State &s = state();
+    std::lock_guard<std::mutex> locker(s.lock);
+    if (s.pulled || !path || std::strcmp(path, NodePath) != 0) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    return new hid_device_ {s.plugging};
 }
 
 void hid_close(hid_device *dev)

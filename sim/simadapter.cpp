@@ -35,6 +35,7 @@ struct Reply
 // Like a hidraw file, every open handle receives its own copy of the reports that arrive while it is open.
 struct hid_device_
 {
+    int adapter; // the index of the adapter it was opened on
     quint64 plugging; // the plugging it was opened on; stale once the adapter is pulled or plugged again
     bool closed = false;
     std::deque<Reply> replies;
@@ -53,16 +54,22 @@ std::chrono::milliseconds frameOf(SimAdapter::Timing timing)
     return std::chrono::milliseconds(0);
 }
 
+// One simulated adapter: its flash, what it is plugged in as and where it enumerates.
+struct Adapter
+{
+    AdapterModel model;
+    quint16 product = 0;
+    quint64 plugging = 1; // counts its plug and pull changes, so that handles of an earlier one go stale
+    std::wstring serial;
+    std::string nodePath;
+    int refusal = 0; // the errno every open of it fails with; 0 while opens succeed
+};
+
 struct State
 {
     std::mutex lock;
     std::condition_variable replyQueued;
-    AdapterModel model;
-    quint16 product = 0;
-    quint64 plugging = 1;
-    std::wstring serial;
-    std::string nodePath;
-    int refusal = 0; // the errno every open of the plugged adapter fails with; 0 while opens succeed
+    Adapter adapters[SimAdapter::AdapterSlots];
     std::map<int, SimAdapter::Fault> faults;
     std::function<void(int)> hook;
     SimAdapter::Timing timing = SimAdapter::Timing::ZeroLatency;
@@ -96,7 +103,10 @@ void putLe32(unsigned char *p, quint32 v)
 
 bool live(const State &s, const hid_device *dev)
 {
-    return dev && !dev->closed && s.product != 0 && dev->plugging == s.plugging;
+    if (!dev || dev->closed)
+        return false;
+    const Adapter &adapter = s.adapters[dev->adapter];
+    return adapter.product != 0 && dev->plugging == adapter.plugging;
 }
 
 // Whether a transfer may go on with dev; one on a handle already passed to hid_close is counted: the
@@ -139,11 +149,16 @@ void applyFault(SimAdapter::Fault fault, Reply &reply)
     }
 }
 
-void unplug(State &s)
+void unplug(State &s, Adapter &adapter)
 {
-    s.product = 0;
-    ++s.plugging;
+    adapter.product = 0;
+    ++adapter.plugging;
     s.replyQueued.notify_all();
+}
+
+Adapter &adapterAt(State &s, int index)
+{
+    return s.adapters[qBound(0, index, SimAdapter::AdapterSlots - 1)];
 }
 
 } // namespace
@@ -169,14 +184,29 @@ Char *copyOf(const std::basic_string<Char> &text)
 }
 
 // Opens the node of the plugged adapter as open(2) would: failing with errno set, or a new handle.
-hid_device *openNode(State &s)
+hid_device *openNode(State &s, int index)
 {
-    if (s.refusal != 0) {
-        errno = s.refusal;
+    const Adapter &adapter = s.adapters[index];
+    if (adapter.refusal != 0) {
+        errno = adapter.refusal;
         return nullptr;
     }
-    s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {s.plugging, false, {}}));
+    s.handles.push_back(std::make_unique<hid_device_>(hid_device_ {index, adapter.plugging, false, {}}));
     return s.handles.back().get();
+}
+
+// The index of the plugged adapter that answers the pair (0 is a wildcard, as in hidapi) and the serial
+// number (null for any), from start on in the order enumeration lists them; -1 when none does.
+int findAdapter(const State &s, unsigned short vendorId, unsigned short productId, const wchar_t *serial,
+    int start = 0)
+{
+    for (int i = start; i < SimAdapter::AdapterSlots; ++i) {
+        const Adapter &adapter = s.adapters[i];
+        if (adapter.product != 0 && (vendorId == 0 || vendorId == SimAdapter::VendorId) &&
+            (productId == 0 || productId == adapter.product) && (!serial || adapter.serial == serial))
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
@@ -185,21 +215,28 @@ hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short product_
 {
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    // 0 is a wildcard here, as in hidapi.
-    if (s.product == 0 || (vendor_id != 0 && vendor_id != SimAdapter::VendorId) ||
-        (product_id != 0 && product_id != s.product))
-        return nullptr;
-    auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
-    info->path = copyOf(s.nodePath);
-    info->vendor_id = SimAdapter::VendorId;
-    info->product_id = s.product;
-    info->serial_number = copyOf(s.serial);
-    info->release_number = 0x0100;
-    info->manufacturer_string = copyOf(std::wstring(L"Tavrune"));
-    info->product_string = copyOf(std::wstring(L"Tavrune M4"));
-    info->interface_number = 0;
-    info->bus_type = HID_API_BUS_USB;
-    return info;
+    // hid_open looks its pair up this way, and the program opens as hid_open does.
+    if (vendor_id != 0 && product_id != 0)
+        s.openAttempts.append({vendor_id, product_id});
+    hid_device_info *first = nullptr;
+    hid_device_info **next = &first;
+    for (int i = findAdapter(s, vendor_id, product_id, nullptr); i >= 0;
+         i = findAdapter(s, vendor_id, product_id, nullptr, i + 1)) {
+        const Adapter &adapter = s.adapters[i];
+        auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+        info->path = copyOf(adapter.nodePath);
+        info->vendor_id = SimAdapter::VendorId;
+        info->product_id = adapter.product;
+        info->serial_number = copyOf(adapter.serial);
+        info->release_number = 0x0100;
+        info->manufacturer_string = copyOf(std::wstring(L"Tavrune"));
+        info->product_string = copyOf(std::wstring(L"Tavrune M4"));
+        info->interface_number = 0;
+        info->bus_type = HID_API_BUS_USB;
+        *next = info;
+        next = &info->next;
+    }
+    return first;
 }
 
 void hid_free_enumeration(hid_device_info *devices)
@@ -220,21 +257,20 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
     s.openAttempts.append({vendor_id, product_id});
-    if (s.product == 0 || vendor_id != SimAdapter::VendorId || product_id != s.product ||
-        (serial_number && s.serial != serial_number))
-        return nullptr;
-    return openNode(s);
+    const int index = vendor_id == 0 || product_id == 0 ? -1 : findAdapter(s, vendor_id, product_id, serial_number);
+    return index < 0 ? nullptr : openNode(s, index);
 }
 
 hid_device *hid_open_path(const char *path)
 {
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    if (s.product == 0 || !path || s.nodePath != path) {
-        errno = ENOENT;
-        return nullptr;
+    for (int i = 0; path && i < SimAdapter::AdapterSlots; ++i) {
+        if (s.adapters[i].product != 0 && s.adapters[i].nodePath == path)
+            return openNode(s, i);
     }
-    return openNode(s);
+    errno = ENOENT;
+    return nullptr;
 }
 
 void hid_close(hid_device *dev)
@@ -260,9 +296,10 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
     }
     if (!usable(s, dev))
         return -1;
+    Adapter &adapter = s.adapters[dev->adapter];
     const auto fault = s.faults.find(exchange);
     if (fault != s.faults.end() && fault->second == SimAdapter::Fault::Pulled)
-        unplug(s);
+        unplug(s, adapter);
     if (!live(s, dev) || (fault != s.faults.end() && fault->second == SimAdapter::Fault::WriteError))
         return -1;
 
@@ -280,13 +317,13 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
             return -1;
     }
     Reply reply;
-    s.model.answer(command + 1, reply.bytes);
+    adapter.model.answer(command + 1, reply.bytes);
     if (fault == s.faults.end() || fault->second != SimAdapter::Fault::NoReply) {
         if (fault != s.faults.end())
             applyFault(fault->second, reply);
         reply.availableAt = sent + frame;
         for (const auto &handle : s.handles)
-            if (live(s, handle.get()))
+            if (handle->adapter == dev->adapter && live(s, handle.get()))
                 handle->replies.push_back(reply);
         s.replyQueued.notify_all();
     }
@@ -340,11 +377,14 @@ void reset()
 {
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    unplug(s);
-    s.model.reset();
-    s.serial = L"TVR-M4-0001";
-    s.nodePath = "/dev/hidraw0";
-    s.refusal = 0;
+    for (int i = 0; i < AdapterSlots; ++i) {
+        Adapter &adapter = s.adapters[i];
+        unplug(s, adapter);
+        adapter.model.reset();
+        adapter.serial = L"TVR-M4-000" + std::to_wstring(i + 1);
+        adapter.nodePath = "/dev/hidraw" + std::to_string(i);
+        adapter.refusal = 0;
+    }
     s.faults.clear();
     s.hook = nullptr;
     s.timing = Timing::ZeroLatency;
@@ -357,58 +397,85 @@ void reset()
 
 void plug(quint16 productId)
 {
+    plug(0, productId);
+}
+
+void plug(int adapter, quint16 productId)
+{
     State &s = state();
     std::lock_guard<std::mutex> locker(s.lock);
-    unplug(s);
-    s.product = productId;
+    Adapter &plugged = adapterAt(s, adapter);
+    unplug(s, plugged);
+    plugged.product = productId;
 }
 
 void setHardwareVersion(quint8 major, quint8 minor, quint8 patch)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    state().model.setVersion(AdapterModel::DeviceConfig + 1, major, minor, patch);
+    state().adapters[0].model.setVersion(AdapterModel::DeviceConfig + 1, major, minor, patch);
 }
 
 void setBootVersion(quint8 major, quint8 minor, quint8 patch)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    state().model.setVersion(AdapterModel::DeviceConfig + 4, major, minor, patch);
+    state().adapters[0].model.setVersion(AdapterModel::DeviceConfig + 4, major, minor, patch);
 }
 
 void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch)
 {
+    setFirmwareVersion(0, major, minor, patch);
+}
+
+void setFirmwareVersion(int adapter, quint8 major, quint8 minor, quint8 patch)
+{
     std::lock_guard<std::mutex> locker(state().lock);
-    state().model.setVersion(AdapterModel::FirmwareInfo + 5, major, minor, patch);
+    adapterAt(state(), adapter).model.setVersion(AdapterModel::FirmwareInfo + 5, major, minor, patch);
 }
 
 void setMarkers(quint32 blockAddress, quint8 start, quint8 end)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    state().model.setMarkers(blockAddress, start, end);
+    state().adapters[0].model.setMarkers(blockAddress, start, end);
 }
 
 void setFlash(quint32 address, const QByteArray &bytes)
 {
+    setFlash(0, address, bytes);
+}
+
+void setFlash(int adapter, quint32 address, const QByteArray &bytes)
+{
     std::lock_guard<std::mutex> locker(state().lock);
-    state().model.setFlash(address, bytes);
+    adapterAt(state(), adapter).model.setFlash(address, bytes);
 }
 
 QByteArray flash(quint32 address, int length)
 {
+    return flash(0, address, length);
+}
+
+QByteArray flash(int adapter, quint32 address, int length)
+{
     std::lock_guard<std::mutex> locker(state().lock);
-    return state().model.flash(address, length);
+    return adapterAt(state(), adapter).model.flash(address, length);
 }
 
 void setNodePath(const QByteArray &path)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    state().nodePath = path.toStdString();
+    state().adapters[0].nodePath = path.toStdString();
+}
+
+QByteArray nodePath(int adapter)
+{
+    std::lock_guard<std::mutex> locker(state().lock);
+    return QByteArray::fromStdString(adapterAt(state(), adapter).nodePath);
 }
 
 void refuseOpen(int error)
 {
     std::lock_guard<std::mutex> locker(state().lock);
-    state().refusal = error;
+    state().adapters[0].refusal = error;
 }
 
 void injectFault(int exchange, Fault fault)

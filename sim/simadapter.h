@@ -15,6 +15,11 @@
 // above hidapi runs unchanged. It answers the four commands as AdapterModel does, can fail any exchange
 // or every open on purpose and records every report it receives. Thread-safe; the control functions may be
 // called while a device task is running.
+//
+// Up to AdapterSlots adapters can be plugged in at once, each at its own node ("/dev/hidraw0",
+// "/dev/hidraw1", ... after reset()) with its own flash, product ID and serial number ("TVR-M4-0001", ...);
+// enumeration and hid_open list them in slot order. The functions without a slot act on slot 0; faults,
+// the exchange count, the hook, the timing and the transcript are shared by all of them.
 namespace SimAdapter {
 
 // What goes wrong at an injected exchange (the n-th hid_write on an open handle, counted from 0).
@@ -39,6 +44,7 @@ enum class Timing {
 constexpr quint16 VendorId = AdapterModel::VendorId;
 constexpr quint32 FlashBase = AdapterModel::FlashBase;
 constexpr int FlashSize = int(AdapterModel::FlashSize);
+constexpr int AdapterSlots = 4;
 
 // Nothing plugged; the flash of an adapter fresh from the factory (AdapterModel::reset()); no faults; empty transcript; zero latency;
 // time-outs reported at once. Handles still held by the program go stale.
@@ -46,17 +52,22 @@ void reset();
 
 // Plugs the adapter in under productId (0 unplugs it). Handles opened before a change go stale.
 void plug(quint16 productId);
+void plug(int slot, quint16 productId);
 
 void setHardwareVersion(quint8 major, quint8 minor, quint8 patch);
 void setBootVersion(quint8 major, quint8 minor, quint8 patch);
 void setFirmwareVersion(quint8 major, quint8 minor, quint8 patch);
+void setFirmwareVersion(int slot, quint8 major, quint8 minor, quint8 patch);
 // Start and end marker of the 256-byte block at blockAddress (0x55 and 0xAA are the valid ones).
 void setMarkers(quint32 blockAddress, quint8 start, quint8 end);
 void setFlash(quint32 address, const QByteArray &bytes);
+void setFlash(int slot, quint32 address, const QByteArray &bytes);
 QByteArray flash(quint32 address, int length);
+QByteArray flash(int slot, quint32 address, int length);
 
 // The node the adapter enumerates at while plugged in ("/dev/hidraw0" after reset()).
 void setNodePath(const QByteArray &path);
+QByteArray nodePath(int slot);
 // Makes every open of the plugged adapter fail, as the system's open(2) of its node would, with errno set
 // to error (EACCES: no access for this user; EBUSY: held by another program). 0 lets opens succeed again.
 // Enumeration still lists the adapter, as it does without access to the node.
@@ -73,7 +84,8 @@ void setRealTimeouts(bool real);
 QList<QByteArray> transcript();
 void clearTranscript();
 int exchangeCount();
-// Every hid_open call as (vendor ID, product ID).
+// Every hid_open call and every enumeration of one pair (both IDs given, as an open by path makes to find
+// the device hid_open would take), as (vendor ID, product ID).
 QList<QPair<quint16, quint16>> openAttempts();
 int openHandleCount(); // opened and not yet closed
 int waitingReadCount(); // reads now waiting for a reply

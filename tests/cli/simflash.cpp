@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 // tavrune-flash against the simulated adapter, for the command-line tests: the same front end, with the
 // adapter's world described by the environment.
-//   TAVRUNE_SIM         ";"-separated settings: plug=PID (plugged at start), plugAfterMs=MS (plugged later,
+//   TAVRUNE_SIM         ";"-separated settings: plug=PID[,PID...] (plugged at start, one adapter each, at
+//                       /dev/hidraw0, /dev/hidraw1, ...), plugAfterMs=MS (plugged later,
 //                       with the arrival notification the udev monitor would give), pullAt=N (pulled when
 //                       command N arrives, with the removal notification), pullAfterMs=MS (pulled later),
 //                       boot=X.Y.Z, firmware=X.Y.Z, flash=PATH (the information block and firmware area
@@ -10,8 +11,9 @@
 //                       byte there inverted, hexadecimal), fullSpeed (real USB timing), deadlineMs=MS (the
 //                       catalogue request's and each download's deadline)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
-//   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
-//                       firmware area and the command codes it received (JSON, bytes in Base64)
+//   TAVRUNE_SIM_STATE   a file that receives, at the end, the first adapter's firmware information block, its
+//                       firmware area, the command codes it received and every adapter's information block
+//                       (JSON, bytes in Base64)
 #include "app/applicationidentity.h"
 #include "cli/flashcli.h"
 #include "sim/simadapter.h"
@@ -19,6 +21,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
@@ -49,12 +52,14 @@ void writeState(const QString &path)
     QByteArray codes;
     for (const QByteArray &report : SimAdapter::transcript())
         codes.append(report.at(2));
+    QJsonArray infos;
+    for (int slot = 0; slot < SimAdapter::AdapterSlots; ++slot)
+        infos.append(QString::fromLatin1(SimAdapter::flash(slot, 0x08004100, 256).toBase64()));
     const QJsonObject state {
-        {QStringLiteral("firmwareInfo"),
-            QString::fromLatin1(SimAdapter::flash(0x08004100, 256).toBase64())},
-        {QStringLiteral("firmware"),
-            QString::fromLatin1(SimAdapter::flash(0x08005000, 131072).toBase64())},
+        {QStringLiteral("firmwareInfo"), QString::fromLatin1(SimAdapter::flash(0x08004100, 256).toBase64())},
+        {QStringLiteral("firmware"), QString::fromLatin1(SimAdapter::flash(0x08005000, 131072).toBase64())},
         {QStringLiteral("commands"), QString::fromLatin1(codes.toHex())},
+        {QStringLiteral("firmwareInfos"), infos},
     };
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
@@ -71,7 +76,9 @@ int main(int argc, char *argv[])
     QHash<QString, QString> scenario;
     for (const QString &item : qEnvironmentVariable("TAVRUNE_SIM").split(QLatin1Char(';'), Qt::SkipEmptyParts))
         scenario.insert(item.section(QLatin1Char('='), 0, 0), item.section(QLatin1Char('='), 1));
-    const quint16 product = quint16(scenario.value(QStringLiteral("plug"), QStringLiteral("b275")).toUInt(nullptr, 16));
+    const QStringList plugged =
+        scenario.value(QStringLiteral("plug"), QStringLiteral("b275")).split(QLatin1Char(','));
+    const quint16 product = quint16(plugged.first().toUInt(nullptr, 16));
 
     SimAdapter::reset();
     setVersion(scenario.value(QStringLiteral("boot")), SimAdapter::setBootVersion);
@@ -86,8 +93,10 @@ int main(int argc, char *argv[])
         SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
         SimAdapter::setRealTimeouts(true);
     }
-    if (scenario.contains(QStringLiteral("plug")))
-        SimAdapter::plug(product);
+    if (scenario.contains(QStringLiteral("plug"))) {
+        for (int slot = 0; slot < plugged.size(); ++slot)
+            SimAdapter::plug(slot, quint16(plugged.at(slot).toUInt(nullptr, 16)));
+    }
 
     FlashCli cli(QUrl(qEnvironmentVariable("TAVRUNE_SIM_SERVER")));
     if (scenario.contains(QStringLiteral("deadlineMs"))) {

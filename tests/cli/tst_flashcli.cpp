@@ -54,6 +54,10 @@ private slots:
     void jsonAnswersOfInfoUpdateAndVersions();
     void verifyFindsTheAdapterIdenticalOrWhereItDiffers();
     void pullDuringVerifyFailsWithoutAnAnswer();
+    void backupWritesTheAdapterBackByteForByte();
+    void refusedBackupLeavesTheFileAsItWas_data();
+    void refusedBackupLeavesTheFileAsItWas();
+    void twoAdaptersNeedTheChoiceOfOne();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
 
@@ -448,6 +452,124 @@ void TestFlashCli::pullDuringVerifyFailsWithoutAnAnswer()
         qPrintable(result.err));
     QVERIFY(!result.out.contains(QStringLiteral("Identical")));
     QVERIFY(!result.out.contains(QStringLiteral("Differs")));
+}
+
+void TestFlashCli::backupWritesTheAdapterBackByteForByte()
+{
+    const QString updated = updatedAdapter();
+    QVERIFY(!updated.isEmpty());
+    const QString backup = m_dir.filePath(QStringLiteral("backup.rfw"));
+    const QString newer = makeFirmware(QStringLiteral("newer.rfw"), 3000, QStringLiteral("2.3.0"));
+    QFile::remove(backup);
+
+    // Taken before the update, which then writes the newer firmware.
+    const Run first = run({QStringLiteral("update"), QStringLiteral("--backup"), backup, newer}, updated);
+    QCOMPARE(first.code, 0);
+    QVERIFY2(first.out.contains(QStringLiteral("Read 100% (1000 of 1000 bytes)")), qPrintable(first.out));
+    QVERIFY(first.out.contains(QStringLiteral("Update successful: the adapter now runs firmware 2.3.0.")));
+    const Run check = run({QStringLiteral("check"), backup});
+    QVERIFY2(check.out.contains(QStringLiteral("firmware 2.2.0, image of 1000 bytes: accepted")),
+        qPrintable(check.err));
+
+    // Going back: the adapter then holds exactly what the original file writes.
+    QVERIFY(QFile::copy(
+        m_dir.filePath(QStringLiteral("state.json")), m_dir.filePath(QStringLiteral("newer.json"))));
+    const QString back = QStringLiteral("plug=b275;flash=") + m_dir.filePath(QStringLiteral("newer.json"));
+    QCOMPARE(run({QStringLiteral("update"), backup}, back).code, 0);
+    QVERIFY(QFile::copy(
+        m_dir.filePath(QStringLiteral("state.json")), m_dir.filePath(QStringLiteral("back.json"))));
+    const Run verify = run({QStringLiteral("verify"), m_good},
+        QStringLiteral("plug=b275;flash=") + m_dir.filePath(QStringLiteral("back.json")));
+    QCOMPARE(verify.code, 0);
+}
+
+void TestFlashCli::refusedBackupLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("file"); // relative to a folder of its own
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    const QString updated = updatedAdapter();
+    const QString mismatch =
+        QStringLiteral("the adapter's firmware does not match its information block: nothing to back up");
+    const QString backup = QStringLiteral("backup.rfw");
+    QTest::addRow("image differs from the block's MD5")
+        << updated + QStringLiteral(";invert=08005010") << backup << 10 << mismatch;
+    QTest::addRow("block's start address wrong")
+        << updated + QStringLiteral(";invert=08004102") << backup << 10 << mismatch;
+    QTest::addRow("block's end marker wrong")
+        << updated + QStringLiteral(";invert=080041ff") << backup << 10 << mismatch;
+    QTest::addRow("pulled while reading")
+        << updated + QStringLiteral(";pullAt=%1").arg(firstUpdateCommand + 5 + 5) << backup << 6
+        << QStringLiteral("the read stopped after 280 of 1000 bytes");
+    QTest::addRow("folder not writable")
+        << updated << QStringLiteral("backup.rfw/backup.rfw") << 2 << QStringLiteral("cannot be written");
+}
+
+void TestFlashCli::refusedBackupLeavesTheFileAsItWas()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, file);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    QFile previous(folder.filePath(QStringLiteral("backup.rfw")));
+    QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write("previous backup") == 15);
+    previous.close();
+
+    const Run result = run({QStringLiteral("backup"), folder.filePath(file)}, scenario);
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(previous.open(QIODevice::ReadOnly));
+    QCOMPARE(previous.readAll(), QByteArray("previous backup"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList {QStringLiteral("backup.rfw")});
+    // Reading only; and where the file cannot be written, not even that.
+    QVERIFY(!result.commands.contains(eraseCode) && !result.commands.contains(writeCode));
+    QVERIFY(code != 2 || result.commands.isEmpty());
+}
+
+void TestFlashCli::twoAdaptersNeedTheChoiceOfOne()
+{
+    const QString two = QStringLiteral("plug=b275,b270");
+    const QJsonArray listed =
+        QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}, two).out.toUtf8())
+            .object()
+            .value(QStringLiteral("adapters"))
+            .toArray();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(
+        listed.at(1).toObject().value(QStringLiteral("path")).toString(), QStringLiteral("/dev/hidraw1"));
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("productId")).toString(), QStringLiteral("0xB270"));
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("serialNumber")).toString(),
+        QStringLiteral("TVR-M4-0002"));
+
+    // Which one would be undefined: nothing is sent to either.
+    const Run refused = run({QStringLiteral("update"), m_good}, two);
+    QCOMPARE(refused.code, 2);
+    QVERIFY2(refused.err.contains(
+                 QStringLiteral("2 Tavrune M4 adapters are plugged in: choose one with --device PATH")),
+        qPrintable(refused.err));
+    QVERIFY(refused.commands.isEmpty());
+
+    const Run chosen = run(
+        {QStringLiteral("update"), QStringLiteral("--device"), QStringLiteral("/dev/hidraw1"), m_good}, two);
+    QCOMPARE(chosen.code, 0);
+    const QJsonArray infos = chosen.state.value(QStringLiteral("firmwareInfos")).toArray();
+    const auto versionOf = [&](int slot) {
+        return QByteArray::fromBase64(infos.at(slot).toString().toLatin1()).mid(5, 3);
+    };
+    QCOMPARE(versionOf(1), QByteArray("\x02\x02\x00", 3));
+    QCOMPARE(versionOf(0), QByteArray("\x02\x01\x00", 3));
+
+    const Run missing =
+        run({QStringLiteral("info"), QStringLiteral("--device"), QStringLiteral("/dev/hidraw7")}, two);
+    QCOMPARE(missing.code, 3);
+    QVERIFY2(
+        missing.err.contains(QStringLiteral("no Tavrune M4 adapter at /dev/hidraw7 (plugged in: /dev/hidraw0 "
+                                            "(0xB275, serial TVR-M4-0001), /dev/hidraw1")),
+        qPrintable(missing.err));
 }
 
 void TestFlashCli::waitsForTheAdapterToBePlugged()

@@ -353,7 +353,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
     DeviceFlash device;
     for (const char *name :
         {"Tavrune", "DeviceFlash::Tavrune", "DeviceError", "DeviceFlash::DeviceError", "char*",
-            "DeviceFlash::AccessDenial", "DeviceFlash::UpdateOutcome", "FirmwareFile::Fault"})
+            "DeviceFlash::AccessDenial", "DeviceFlash::UpdateOutcome", "FirmwareFile::Fault",
+            "DeviceFlash::BackupOutcome"})
         QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
     QCOMPARE(QMetaType::type("Tavrune"), qMetaTypeId<DeviceFlash::Tavrune>());
 
@@ -376,7 +377,8 @@ void TestDeviceFlash::enumsSignalsAndMetaTypesAreReflected()
             QStringLiteral("accessDenied(QString,DeviceFlash::AccessDenial)"),
             QStringLiteral("adapterInUse(QString)"),
             QStringLiteral("firmwareVerified(bool,qlonglong,qlonglong)"),
-            QStringLiteral("updateFinished(DeviceFlash::UpdateOutcome,qlonglong,FirmwareFile::Fault)")}));
+            QStringLiteral("updateFinished(DeviceFlash::UpdateOutcome,qlonglong,FirmwareFile::Fault)"),
+            QStringLiteral("firmwareBackedUp(DeviceFlash::BackupOutcome,QByteArray,QByteArray)")}));
 
     const QMetaEnum errors = QMetaEnum::fromType<DeviceFlash::DeviceError>();
     QCOMPARE(errors.keyCount(), 8);

@@ -12,6 +12,9 @@
 
 #include <QtTest>
 
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <csignal>
 
 using DeviceTests::texts;
@@ -27,6 +30,7 @@ private slots:
     void plugAndPullConnectAndDisconnect();
     void pullDuringTheArrivalTaskEndsIt_data();
     void pullDuringTheArrivalTaskEndsIt();
+    void pullingTheIdleAdapterLeavesTheUpdateOfTheOtherRunning();
 
 private:
     UMockdevTestbed *m_testbed = nullptr;
@@ -113,6 +117,48 @@ void TestHotplugUdev::pullDuringTheArrivalTaskEndsIt()
         recorder.events.filter(QStringLiteral("connected")).last(), QStringLiteral("connected false b275"));
     QVERIFY(!recorder.events.contains(QStringLiteral("version 2.4.1")));
     QCOMPARE(device.version(), QString());
+}
+
+// Two adapters of one kind at two nodes: the second one plugged in beside the first is not opened, and
+// pulling it while the first is written leaves that update to complete, which the read-back confirms.
+void TestHotplugUdev::pullingTheIdleAdapterLeavesTheUpdateOfTheOtherRunning()
+{
+    QTemporaryDir dir;
+    const QString firmware = dir.filePath(QStringLiteral("firmware.rfw"));
+    QCOMPARE(QProcess::execute(QStringLiteral(MKRFW_PATH),
+                 {QStringLiteral("--pattern"), QStringLiteral("3000"), QStringLiteral("--version"),
+                     QStringLiteral("2.2.0"), firmware}),
+        0);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    QSignalSpy verified(&device, &DeviceFlash::firmwareVerified);
+    FakeAdapter written(m_testbed, 0x0E3A, 0xB275);
+    QVERIFY(written.plug());
+    FakeFlash writtenFlash(written.deviceFd());
+    QTRY_VERIFY(recorder.events.contains(QStringLiteral("connected true b275")));
+    FakeAdapter idle(m_testbed, 0x0E3A, 0xB275);
+    QVERIFY(idle.plug());
+    FakeFlash idleFlash(idle.deviceFd());
+    QTest::qWait(200);
+    recorder.events.clear();
+
+    writtenFlash.setHook([&](int number, const QByteArray &) {
+        if (number == 15 + 20) {
+            idleFlash.stop();
+            idle.unplug();
+        }
+        return true;
+    });
+    device.updateFirmware(firmware);
+    QTRY_VERIFY_WITH_TIMEOUT(!recorder.events.filter(QStringLiteral("finished")).isEmpty(), 20000);
+    device.verifyFirmware(firmware);
+    QTRY_COMPARE_WITH_TIMEOUT(verified.count(), 1, 20000);
+
+    QCOMPARE(recorder.events.filter(QStringLiteral("finished")), QStringList {QStringLiteral("finished Success 3256 0")});
+    QCOMPARE(verified.first(), (QVariantList {true, qint64(-1), qint64(0)}));
+    QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
+    QVERIFY(idleFlash.commands().isEmpty());
+    writtenFlash.stop();
 }
 
 int main(int argc, char *argv[])

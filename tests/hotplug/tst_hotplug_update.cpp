@@ -43,10 +43,13 @@ private slots:
     void removalDuringAnUpdateEndsIt();
     void arrivalDuringAnUpdateLeavesItRunning_data();
     void arrivalDuringAnUpdateLeavesItRunning();
+    void anotherAdapterPulledDuringAnUpdateLeavesItRunning_data();
+    void anotherAdapterPulledDuringAnUpdateLeavesItRunning();
 
 private:
     QTemporaryDir m_dir;
     QString m_firmware;
+    QByteArray m_image;
 };
 
 void TestHotplugUpdate::initTestCase()
@@ -59,6 +62,7 @@ void TestHotplugUpdate::initTestCase()
     QFile imageFile(m_dir.filePath(QStringLiteral("image.bin")));
     QVERIFY(imageFile.open(QIODevice::WriteOnly));
     QCOMPARE(imageFile.write(image), qint64(imageSize));
+    m_image = image;
     imageFile.close();
 
     m_firmware = m_dir.filePath(QStringLiteral("firmware.rfw"));
@@ -199,6 +203,58 @@ void TestHotplugUpdate::arrivalDuringAnUpdateLeavesItRunning()
     QVERIFY(recorder.events.contains(QStringLiteral("version 2.2.0")));
     QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
     QCOMPARE(device.version(), QStringLiteral("2.2.0"));
+    QCOMPARE(SimAdapter::openHandleCount(), 1);
+}
+
+void TestHotplugUpdate::anotherAdapterPulledDuringAnUpdateLeavesItRunning_data()
+{
+    QTest::addColumn<int>("product"); // of the second adapter
+    QTest::addColumn<QString>("name"); // the removal names it so
+
+    QTest::addRow("by its node") << 0xB275 << QStringLiteral("/dev/hidraw1");
+    QTest::addRow("unnamed") << 0xB275 << QString();
+    QTest::addRow("under 0xB274") << 0xB274 << QStringLiteral("/dev/hidraw1");
+    QTest::addRow("under 0xB270, unnamed") << 0xB270 << QString();
+}
+
+void TestHotplugUpdate::anotherAdapterPulledDuringAnUpdateLeavesItRunning()
+{
+    QFETCH(int, product);
+    QFETCH(QString, name);
+    DeviceFlash device;
+    SignalRecorder recorder(&device);
+    QVERIFY(arriveAndSettle(device, recorder));
+    SimAdapter::plug(1, quint16(product));
+
+    const int pulledAt = SimAdapter::exchangeCount() + 11;
+    QSemaphore handled;
+    SimAdapter::setExchangeHook([&](int n) {
+        if (n != pulledAt)
+            return;
+        SimAdapter::plug(1, 0);
+        QMetaObject::invokeMethod(&device, [&] {
+            device.deviceRemoved(0x0E3A, quint16(product), name);
+            handled.release();
+        });
+        handled.acquire();
+    });
+    device.updateFirmware(m_firmware);
+    QVERIFY(DeviceTests::settle(20000));
+
+    QCOMPARE(recorder.events.filter(QStringLiteral("finished ")),
+        QStringList {QStringLiteral("finished Success %1 0").arg(total)});
+    QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
+    QCOMPARE(SimAdapter::flash(0, SimAdapter::FlashBase + 0x5000, imageSize), m_image);
+    QCOMPARE(SimAdapter::flash(1, SimAdapter::FlashBase + 0x5000, imageSize), QByteArray(imageSize, char(0xFF)));
+    QCOMPARE(device.version(), QStringLiteral("2.2.0"));
+
+    // Plugged in again beside the open one, while it is idle: the open one stays. (Unnamed, an arrival
+    // stands for the first adapter listed, the open one here.)
+    SimAdapter::plug(1, quint16(product));
+    device.deviceArrived(0x0E3A, quint16(product), QStringLiteral("/dev/hidraw1"));
+    QVERIFY(DeviceTests::settle());
+    QCOMPARE(device.adapterPath(), QByteArray("/dev/hidraw0"));
+    QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
     QCOMPARE(SimAdapter::openHandleCount(), 1);
 }
 

@@ -58,14 +58,19 @@ void TestUdevMonitor::reportsPlugAndPullOfAnAdapter()
     FakeAdapter adapter(m_testbed, quint16(vendorId), quint16(productId));
     QVERIFY(adapter.plug());
     QVERIFY(arrived.wait());
-    QCOMPARE(arrived.takeFirst(),
+    const QVariantList arrival = arrived.takeFirst();
+    QCOMPARE(arrival.mid(0, 2),
         QVariantList({QVariant::fromValue(quint16(vendorId)), QVariant::fromValue(quint16(productId))}));
     QVERIFY(removed.isEmpty());
 
     adapter.unplug();
     QVERIFY(removed.wait());
-    QCOMPARE(removed.takeFirst(),
+    const QVariantList removal = removed.takeFirst();
+    QCOMPARE(removal.mid(0, 2),
         QVariantList({QVariant::fromValue(quint16(vendorId)), QVariant::fromValue(quint16(productId))}));
+    // The same USB device both times, by the key its hidraw node leads to.
+    QCOMPARE(removal.at(2).toString(), arrival.at(2).toString());
+    QVERIFY(!arrival.at(2).toString().isEmpty());
     QTest::qWait(100);
     QVERIFY(arrived.isEmpty());
     QVERIFY(removed.isEmpty());

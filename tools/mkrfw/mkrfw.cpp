@@ -3,24 +3,21 @@
 // mkrfw: turns a firmware image and a version into a Tavrune M4 firmware file (.rfw).
 //
 // The file is the Base64 text of AES-128-ECB (PKCS#7 padded) over
-//   marker "Tavrune_M4" + major, minor, patch + image + MD5(marker + version + image).
-// The options that spoil one layer make the damaged files that the checks must refuse.
+//   marker "Tavrune_M4" + major, minor, patch + image + MD5(marker + version + image),
+// made by the program's own FirmwareFile, whose cipher its tests hold against OpenSSL. The options that
+// spoil one layer make the damaged files that the checks must refuse.
 
-#include <openssl/evp.h>
+#include "device/firmwarefile.h"
 
-#include <algorithm>
+#include <QByteArray>
+#include <QFile>
+
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 const char usage[] = "usage: mkrfw (--image FILE | --pattern SIZE) --version X.Y.Z [options] OUTPUT\n"
                      "  --image FILE     the firmware image, written unchanged into the plain text\n"
@@ -49,62 +46,25 @@ long number(const char *text, long low, long high, const char *what)
     return value;
 }
 
-Bytes readFile(const std::string &path)
+QByteArray readFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    QFile in(QString::fromStdString(path));
+    if (!in.open(QIODevice::ReadOnly))
         fail("cannot read " + path);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.readAll();
 }
 
 // Differs from block to block (under ECB a repeating fill would give repeating cipher text, unlike any real
 // image) and is the same on every run, so that builds stay reproducible.
-Bytes pattern(size_t size)
+QByteArray pattern(int size)
 {
-    Bytes image(size);
+    QByteArray image(size, '\0');
     unsigned long state = 0x2545F491UL;
-    for (unsigned char &byte : image) {
+    for (char &byte : image) {
         state = (state * 1103515245UL + 12345UL) & 0x7FFFFFFFUL;
-        byte = (unsigned char)(state >> 16);
+        byte = char(state >> 16);
     }
     return image;
-}
-
-Bytes md5(const Bytes &data)
-{
-    Bytes digest(EVP_MAX_MD_SIZE);
-    unsigned int length = 0;
-    if (!EVP_Digest(data.data(), data.size(), digest.data(), &length, EVP_md5(), nullptr))
-        fail("MD5 failed");
-    digest.resize(length);
-    return digest;
-}
-
-Bytes encryptEcb(const Bytes &padded, const std::string &key)
-{
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    Bytes out(padded.size() + 16);
-    int written = 0;
-    int finalWritten = 0;
-    const bool ok = EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr,
-                        reinterpret_cast<const unsigned char *>(key.data()), nullptr) &&
-        EVP_CIPHER_CTX_set_padding(ctx, 0) &&
-        EVP_EncryptUpdate(ctx, out.data(), &written, padded.data(), int(padded.size())) &&
-        EVP_EncryptFinal_ex(ctx, out.data() + written, &finalWritten);
-    EVP_CIPHER_CTX_free(ctx);
-    if (!ok)
-        fail("AES failed");
-    out.resize(size_t(written + finalWritten));
-    return out;
-}
-
-std::string base64(const Bytes &data)
-{
-    std::string text(4 * ((data.size() + 2) / 3) + 1, '\0');
-    const int length =
-        EVP_EncodeBlock(reinterpret_cast<unsigned char *>(&text[0]), data.data(), int(data.size()));
-    text.resize(size_t(length));
-    return text;
 }
 
 } // namespace
@@ -113,8 +73,8 @@ int main(int argc, char **argv)
 {
     std::string imagePath;
     std::string versionText;
-    std::string marker = "Tavrune_M4";
-    std::string key = "Lm7#pR2!wQz9&Kx4";
+    QByteArray marker = FirmwareFile::typeMarker();
+    QByteArray key = FirmwareFile::cipherKey();
     std::string outputPath;
     long flipBit = -1;
     long padByte = -1;
@@ -165,38 +125,32 @@ int main(int argc, char **argv)
         minor > 255 || patch > 255)
         fail("bad version: " + versionText);
 
-    const Bytes image = patternSize < 0 ? readFile(imagePath) : pattern(size_t(patternSize));
-    Bytes plain(marker.begin(), marker.end());
-    plain.push_back((unsigned char)major);
-    plain.push_back((unsigned char)minor);
-    plain.push_back((unsigned char)patch);
-    plain.insert(plain.end(), image.begin(), image.end());
-    const Bytes digest = md5(plain);
-    plain.insert(plain.end(), digest.begin(), digest.end());
+    const QByteArray image = patternSize < 0 ? readFile(imagePath) : pattern(int(patternSize));
+    QByteArray plain = FirmwareFile::withDigest(marker + char(major) + char(minor) + char(patch) + image);
 
     if (flipBit >= 0) {
-        if (size_t(flipBit / 8) >= plain.size())
+        if (flipBit / 8 >= plain.size())
             fail("the plain text has only " + std::to_string(plain.size() * 8) + " bits");
-        plain[size_t(flipBit / 8)] ^= (unsigned char)(1u << (flipBit % 8));
+        plain[int(flipBit / 8)] = char(plain.at(int(flipBit / 8)) ^ (1 << (flipBit % 8)));
     }
 
-    const size_t padding = 16 - plain.size() % 16;
-    plain.insert(plain.end(), padding, (unsigned char)padding);
+    QByteArray padded = FirmwareFile::padded(plain);
+    const int padding = padded.size() - plain.size();
     if (padFill >= 0)
-        std::fill(plain.end() - long(padding), plain.end() - 1, (unsigned char)padFill);
+        padded.replace(plain.size(), padding - 1, QByteArray(padding - 1, char(padFill)));
     if (padByte >= 0)
-        plain.back() = (unsigned char)padByte;
+        padded[padded.size() - 1] = char(padByte);
 
-    const std::string text = base64(encryptEcb(plain, key));
-    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-    if (wrap == 0) {
-        out << text;
-    } else {
-        for (size_t pos = 0; pos < text.size(); pos += size_t(wrap))
-            out << text.substr(pos, size_t(wrap)) << "\r\n";
+    const QByteArray text = FirmwareFile::encipher(padded, key);
+    QByteArray lines = text;
+    if (wrap > 0) {
+        lines.clear();
+        for (int pos = 0; pos < text.size(); pos += int(wrap))
+            lines += text.mid(pos, int(wrap)) + "\r\n";
     }
-    out.close();
-    if (!out)
+    QFile out(QString::fromStdString(outputPath));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(lines) != lines.size() ||
+        !out.flush())
         fail("cannot write " + outputPath);
     return 0;
 }
