@@ -62,7 +62,10 @@ bool DeviceFlash::readCMDData(QByteArray &reply)
 {
     QByteArray received(ReportSize, '\0');
     const int count = hid->read(taskHandle, received, ReportSize, ReadTimeoutMs);
-    if (count < 0) {
+    // A report cut short would be zero-filled into one whose checks may pass: a chunk ending in zeros would
+    // be taken as echoed although the adapter never sent its tail. A time-out (no bytes) stays a zero reply,
+    // which every check rejects.
+    if (count < 0 || (count > 0 && count < ReportSize - 1)) {
         qWarning() << "readCMDData read error !!!";
         return false;
     }
