@@ -172,7 +172,8 @@ public:
     bool writeCMDData(const QByteArray &report);
     bool readCMDData(QByteArray &reply);
     bool readFlash(quint8 command, quint32 address, quint32 length, char *destination, quint8 progress);
-    int eraseFlash(const FlashImage &image);
+    int eraseFlash(const FlashImage &image); // the regions in table order
+    bool eraseRegion(const FlashRegion &region); // one erase exchange
     qint64 write2Flash(const FlashImage &image, quint8 kind); // the bytes written and verified
     int probeDevice();
 

@@ -99,23 +99,30 @@ bool DeviceFlash::readFlash(
 
 int DeviceFlash::eraseFlash(const FlashImage &image)
 {
-    QByteArray reply;
     for (const FlashRegion &region : image.regions) {
         if (region.address == 0)
             break;
-        qDebug() << "eraseFlash...";
-        uchar range[8];
-        qToLittleEndian<quint32>(region.address, range);
-        qToLittleEndian<quint32>(region.length, range + 4);
-        // A failed write is already logged; the missing reply then ends the erase.
-        writeCMDData(commandReport(
-            Command_Erase, 0, sizeof range, reinterpret_cast<const char *>(range), sizeof range));
-        if (!readCMDData(reply) || replyCode(reply) != Reply_Erase) {
-            qWarning() << "erase error !";
+        if (!eraseRegion(region))
             return -1;
-        }
     }
     return 0;
+}
+
+bool DeviceFlash::eraseRegion(const FlashRegion &region)
+{
+    qDebug() << "eraseFlash...";
+    uchar range[8];
+    qToLittleEndian<quint32>(region.address, range);
+    qToLittleEndian<quint32>(region.length, range + 4);
+    // A failed write is already logged; the missing reply then ends the erase.
+    writeCMDData(
+        commandReport(Command_Erase, 0, sizeof range, reinterpret_cast<const char *>(range), sizeof range));
+    QByteArray reply;
+    if (!readCMDData(reply) || replyCode(reply) != Reply_Erase) {
+        qWarning() << "erase error !";
+        return false;
+    }
+    return true;
 }
 
 qint64 DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)
