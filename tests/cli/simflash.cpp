@@ -7,7 +7,8 @@
 //                       command N arrives, with the removal notification), pullAfterMs=MS (pulled later),
 //                       boot=X.Y.Z, firmware=X.Y.Z, flash=PATH (the information block and firmware area
 //                       of a TAVRUNE_SIM_STATE file, as an earlier run left them), invert=ADDRESS (the flash
-//                       byte there inverted, hexadecimal), fullSpeed (real USB timing)
+//                       byte there inverted, hexadecimal), fullSpeed (real USB timing), node=PATH (the
+//                       path the adapter enumerates at, a file that other programs may lock)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
 //   TAVRUNE_SIM_STATE   a file that receives, at the end, the adapter's firmware information block, its
 //                       firmware area and the command codes it received (JSON, bytes in Base64)
@@ -85,6 +86,8 @@ int main(int argc, char *argv[])
         SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
         SimAdapter::setRealTimeouts(true);
     }
+    if (scenario.contains(QStringLiteral("node")))
+        SimAdapter::setNodePath(scenario.value(QStringLiteral("node")).toLocal8Bit());
     if (scenario.contains(QStringLiteral("plug")))
         SimAdapter::plug(product);
 

@@ -51,6 +51,7 @@ private slots:
     void pullDuringVerifyFailsWithoutAnAnswer();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
+    void anotherProgramHoldingTheNodeLockKeepsTheAdapter();
 
 private:
     QString makeFirmware(const QString &name, int imageSize, const QString &version,
@@ -419,6 +420,31 @@ void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
     QVERIFY(connected.wait(20000));
     QCOMPARE(connected.at(0).at(0).toBool(), true);
     QCOMPARE(inUse.size(), 1);
+}
+
+// As another user's copy of the tool, or root's, whose user locks never meet this one: flock(1) holds the
+// adapter's node.
+void TestFlashCli::anotherProgramHoldingTheNodeLockKeepsTheAdapter()
+{
+    const QString node = m_dir.filePath(QStringLiteral("hidraw7"));
+    QFile nodeFile(node);
+    QVERIFY(nodeFile.open(QIODevice::WriteOnly));
+    nodeFile.close();
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), node,
+                                              QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 60")});
+    QVERIFY(holder.waitForReadyRead(10000));
+    const QString scenario = QStringLiteral("plug=b275;node=") + node;
+
+    const Run refused = run({QStringLiteral("update"), m_good}, scenario);
+    holder.kill();
+    holder.waitForFinished();
+    const Run free = run({QStringLiteral("update"), m_good}, scenario);
+
+    QCOMPARE(refused.code, 8);
+    QVERIFY2(refused.err.contains(QStringLiteral("in use by another program")), qPrintable(refused.err));
+    QVERIFY(refused.commands.isEmpty());
+    QCOMPARE(free.code, 0);
 }
 
 QTEST_GUILESS_MAIN(TestFlashCli)
