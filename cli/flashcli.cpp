@@ -38,7 +38,8 @@ const ExitCodeText exitCodeTexts[] = {
     {FlashCli::Exit_WriteFailed, "writing or verifying failed part way, or the adapter was unplugged during the "
                                  "update: the firmware is incomplete (update); or the read-back stopped (verify)"},
     {FlashCli::Exit_Network, "network or catalogue error"},
-    {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
+    {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, another tavrune-flash, or a "
+                           "copy of the tool that another user or root runs)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
 };
 
@@ -60,6 +61,10 @@ QString helpEpilogue()
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
         text += QStringLiteral("  %1  %2\n").arg(int(entry.code)).arg(QLatin1String(entry.text));
+    text += QStringLiteral(
+        "\nWhile update erases and writes the adapter, Ctrl-C, SIGTERM and a closed terminal (SIGHUP) are held:\n"
+        "stopping then would leave the adapter without firmware. The program says so once and ends with the\n"
+        "update's own exit code as soon as the write is done.\n");
     return text;
 }
 

@@ -89,6 +89,11 @@ int FlashCli::updateExitCode(const QString &file, const QString &version)
     m_result.insert(QStringLiteral("total"), m_adapter.total);
     const QString incomplete = QStringLiteral("the adapter's firmware is incomplete; plug it in again and "
                                               "repeat the update");
+    if (m_adapter.outcome != DeviceFlash::UpdateOutcome_Success) {
+        // What the adapter's block says now: no version once the update has erased it.
+        const QString now = m_device->version();
+        m_result.insert(QStringLiteral("firmwareVersion"), now.isEmpty() ? QJsonValue() : QJsonValue(now));
+    }
     switch (m_adapter.outcome) {
     case DeviceFlash::UpdateOutcome_Success:
         break;
