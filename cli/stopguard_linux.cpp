@@ -44,8 +44,7 @@ StopGuard::StopGuard(QObject *parent)
     auto *notifier = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
-        while (::read(wakeUp[0], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(wakeUp[0], bytes, sizeof bytes) > 0) { }
         requested();
     });
 }

@@ -35,8 +35,8 @@ bool NodeLock::tryLock(const QByteArray &node)
     const QString name = QString::fromLatin1(
         QCryptographicHash::hash(node.toLower(), QCryptographicHash::Sha1).toHex() + ".lock");
     const std::wstring path = QDir::toNativeSeparators(folder.filePath(name)).toStdWString();
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD cause = GetLastError();
         if (cause == ERROR_SHARING_VIOLATION)

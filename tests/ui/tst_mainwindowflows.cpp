@@ -375,7 +375,9 @@ void TestMainWindowFlows::failedUpdateEndsInItsMessageWithControlsBack()
     for (const char *control : {"comboBox_Version", "pushButton_Update", "toolButton_Settings"})
         QVERIFY2(child<QWidget>(&window, control)->isEnabled(), control);
     QVERIFY(child<QWidget>(&window, "progressBar")->isHidden());
-    QVERIFY(child<QLabel>(&window, "label_CurrentVersion")->text().startsWith(QStringLiteral("Current Firmware Version | ")));
+    QVERIFY(child<QLabel>(&window, "label_CurrentVersion")
+                ->text()
+                .startsWith(QStringLiteral("Current Firmware Version | ")));
 }
 
 void TestMainWindowFlows::toolUpdateOfferDependsOnVersionAndPlatform_data()
