@@ -45,7 +45,8 @@ const ExitCodeText exitCodeTexts[] = {
         "update: the firmware is incomplete (update); or the read-back stopped (verify, backup)"},
     {FlashCli::Exit_Network, "network or catalogue error, a catalogue request or download past its deadline "
                              "among them"},
-    {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, or another tavrune-flash)"},
+    {FlashCli::Exit_InUse, "the adapter is in use by another program (the window, another tavrune-flash, or a "
+                           "copy of the tool that another user or root runs)"},
     {FlashCli::Exit_Differs, "the adapter's flash differs from what the firmware file writes (verify)"},
     {FlashCli::Exit_NothingToBackUp,
         "the adapter's firmware does not match its information block, or is below "
@@ -79,6 +80,10 @@ QString helpEpilogue()
         "\nExit codes:\n");
     for (const ExitCodeText &entry : exitCodeTexts)
         text += QStringLiteral("  %1  %2\n").arg(int(entry.code), 2).arg(QLatin1String(entry.text));
+    text += QStringLiteral(
+        "\nWhile update erases and writes the adapter, Ctrl-C, SIGTERM and a closed terminal (SIGHUP) are held:\n"
+        "stopping then would leave the adapter without firmware. The program says so once and ends with the\n"
+        "update's own exit code as soon as the write is done.\n");
     return text;
 }
 

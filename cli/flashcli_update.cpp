@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 #include "flashcli.h"
+#include "stopguard.h"
 
 #include "cloud/synccloud.h"
 #include "device/firmwarefile.h"
@@ -77,11 +78,23 @@ int FlashCli::update(const QString &path, const QString &version)
     say(QStringLiteral("Writing firmware %1 to the adapter (firmware %2 now)...")
             .arg(checked.versionText(), previous.isEmpty() ? QStringLiteral("unknown") : previous));
     m_adapter.updateFinished = false;
+    // Held from before the first erase: a request handled only when its queued notice arrived could come
+    // too late.
+    StopGuard guard;
+    connect(&guard, &StopGuard::stopHeld, this, [this] {
+        endProgress();
+        m_err << "Stopping now would leave the adapter without firmware: tavrune-flash ends as soon as the "
+                 "write is done.\n";
+        m_err.flush();
+        m_progressShown = -1;
+    });
+    guard.hold();
     m_device->updateFirmware(file);
     waitUntil([this] { return m_adapter.updateFinished; });
+    guard.release();
     endProgress();
     const int outcome = updateExitCode(file, checked.versionText());
-    if (outcome != Exit_Success)
+    if (outcome != Exit_Success || guard.wasRequested())
         return outcome;
     awaitUnplug();
     return Exit_Success;
@@ -93,6 +106,11 @@ int FlashCli::updateExitCode(const QString &file, const QString &version)
     m_result.insert(QStringLiteral("total"), m_adapter.total);
     const QString incomplete = QStringLiteral("the adapter's firmware is incomplete; plug it in again and "
                                               "repeat the update");
+    if (m_adapter.outcome != DeviceFlash::UpdateOutcome_Success) {
+        // What the adapter's block says now: no version once the update has erased it.
+        const QString now = m_device->version();
+        m_result.insert(QStringLiteral("firmwareVersion"), now.isEmpty() ? QJsonValue() : QJsonValue(now));
+    }
     switch (m_adapter.outcome) {
     case DeviceFlash::UpdateOutcome_Success:
         break;

@@ -5,6 +5,7 @@
 #include "adapterlock.h"
 #include "firmwarefile.h"
 #include "flashimage.h"
+#include "nodelock.h"
 #include "qhiddevice.h"
 
 #include <QAbstractNativeEventFilter>
@@ -192,7 +193,8 @@ public:
     bool writeCMDData(const QByteArray &report);
     bool readCMDData(QByteArray &reply);
     bool readFlash(quint8 command, quint32 address, quint32 length, char *destination, quint8 progress);
-    int eraseFlash(const FlashImage &image);
+    int eraseFlash(const FlashImage &image); // the regions in table order
+    bool eraseRegion(const FlashRegion &region); // one erase exchange
     qint64 write2Flash(const FlashImage &image, quint8 kind); // the bytes written and verified
     int probeDevice();
 
@@ -226,8 +228,9 @@ signals:
     void settingChanged();
     // The adapter is plugged in at node (its system device path) but could not be opened, for cause.
     void accessDenied(const QString &node, DeviceFlash::AccessDenial cause);
-    // Another of the user's programs has the adapter open (holder names it, empty when unknown): it is
-    // treated as absent until that program lets go of it, and then searched for again. Once per refusal.
+    // Another program, this user's or any user's, has the adapter open (holder names it, empty when
+    // unknown): it is treated as absent until that program lets go of it, and then searched for again.
+    // Once per refusal.
     void adapterInUse(const QString &holder);
     // Once per verifyFirmware call (unless this object is destroyed before its task runs): whether
     // everything was read back (false too for a refused file), and then the lowest address whose byte
@@ -285,8 +288,9 @@ private:
     bool namesOpenAdapter(const QString &name) const;
     // Whether the adapter open now is still listed by enumeration, so still plugged in.
     bool openAdapterListed() const;
-    // Keeps the user's adapter lock exactly while hid is open. Called by open with whether it opened the
-    // adapter: a handle that another program's lock forbids is closed again. Whether the adapter is ours.
+    // Keeps the user's adapter lock and the node lock exactly while hid is open. Called by open with whether
+    // it opened the adapter: a handle that another program's lock forbids is closed again. Whether the
+    // adapter is ours.
     bool claimAdapter(bool opened);
     // Lets the lock go when hid is not open.
     void releaseAdapter();
@@ -348,10 +352,13 @@ private:
     QSet<QEventLoop *> retryWaits;
     QHash<quint32, BlockState> blockStates; // guarded by stateLock
     std::unique_ptr<FlashImage> flashImage; // what an update erases and writes; used only by update and verify tasks
-    // The user's adapter lock, with the refusal and the poll for its release; claimLock guards all three.
+    // The user's adapter lock and the node's, with the refusal and the poll for their release; claimLock
+    // guards them all. Both are held exactly while hid is open.
     QMutex claimLock;
     AdapterLock adapterLock;
-    bool adapterRefused = false; // refused since the lock was last seen free
+    NodeLock nodeLock;
+    bool adapterRefused = false; // refused since the locks were last seen free
+    QByteArray refusedNode; // the node whose lock refused us last
     QTimer *lockPoll; // GUI thread: runs pollAdapterLock while refused
 };
 

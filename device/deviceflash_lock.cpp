@@ -10,7 +10,8 @@
 
 // The window and the command line share the user's adapter lock: whichever opens the adapter second gets
 // a refusal naming the holder, treats the adapter as absent, and searches again once the lock is free.
-// Opening the HID device itself sends nothing to the adapter, so the lock is taken right after it.
+// The node lock does the same between users (root included), whose user locks never meet; it names no
+// holder. Opening the HID device itself sends nothing to the adapter, so the locks are taken right after.
 
 bool DeviceFlash::claimAdapter(bool opened)
 {
@@ -21,19 +22,26 @@ bool DeviceFlash::claimAdapter(bool opened)
     QString holder;
     {
         QMutexLocker locker(&claimLock);
-        if (adapterLock.tryLock()) {
-            adapterRefused = false;
+        const QByteArray node = hid->path();
+        const bool ours = adapterLock.tryLock();
+        if (ours && node.isEmpty()) {
             // A removal that closed hid meanwhile found the lock not yet taken.
-            if (hid->isOpen())
-                return true;
             adapterLock.unlock();
             return false;
         }
+        // The user's lock first, which names its holder; then the node's, which any user's copy may hold.
+        if (ours && nodeLock.tryLock(node)) {
+            adapterRefused = false;
+            return true;
+        }
         hid->close();
+        if (ours)
+            adapterLock.unlock();
         if (adapterRefused)
             return false;
         adapterRefused = true;
-        holder = adapterLock.holder();
+        refusedNode = node;
+        holder = ours ? QString() : adapterLock.holder();
     }
     qWarning() << "adapter in use by" << holder;
     QMetaObject::invokeMethod(lockPoll, [this] { lockPoll->start(); }, Qt::QueuedConnection);
@@ -44,8 +52,10 @@ bool DeviceFlash::claimAdapter(bool opened)
 void DeviceFlash::releaseAdapter()
 {
     QMutexLocker locker(&claimLock);
-    if (!hid->isOpen())
+    if (!hid->isOpen()) {
         adapterLock.unlock();
+        nodeLock.unlock();
+    }
 }
 
 void DeviceFlash::pollAdapterLock()
@@ -54,9 +64,13 @@ void DeviceFlash::pollAdapterLock()
         QMutexLocker locker(&claimLock);
         if (!adapterLock.tryLock())
             return;
-        // Taken only to look: the search claims it again once it has the adapter open.
+        // Both taken only to look: the search claims them again once it has the adapter open.
+        NodeLock node;
+        const bool nodeFree = node.tryLock(refusedNode);
         if (!hid->isOpen())
             adapterLock.unlock();
+        if (!nodeFree)
+            return;
         adapterRefused = false;
     }
     lockPoll->stop();

@@ -62,7 +62,10 @@ bool DeviceFlash::readCMDData(QByteArray &reply)
 {
     QByteArray received(ReportSize, '\0');
     const int count = hid->read(taskHandle, received, ReportSize, ReadTimeoutMs);
-    if (count < 0) {
+    // A report cut short would be zero-filled into one whose checks may pass: a chunk ending in zeros would
+    // be taken as echoed although the adapter never sent its tail. A time-out (no bytes) stays a zero reply,
+    // which every check rejects.
+    if (count < 0 || (count > 0 && count < ReportSize - 1)) {
         qWarning() << "readCMDData read error !!!";
         return false;
     }
@@ -96,23 +99,30 @@ bool DeviceFlash::readFlash(
 
 int DeviceFlash::eraseFlash(const FlashImage &image)
 {
-    QByteArray reply;
     for (const FlashRegion &region : image.regions) {
         if (region.address == 0)
             break;
-        qDebug() << "eraseFlash...";
-        uchar range[8];
-        qToLittleEndian<quint32>(region.address, range);
-        qToLittleEndian<quint32>(region.length, range + 4);
-        // A failed write is already logged; the missing reply then ends the erase.
-        writeCMDData(commandReport(
-            Command_Erase, 0, sizeof range, reinterpret_cast<const char *>(range), sizeof range));
-        if (!readCMDData(reply) || replyCode(reply) != Reply_Erase) {
-            qWarning() << "erase error !";
+        if (!eraseRegion(region))
             return -1;
-        }
     }
     return 0;
+}
+
+bool DeviceFlash::eraseRegion(const FlashRegion &region)
+{
+    qDebug() << "eraseFlash...";
+    uchar range[8];
+    qToLittleEndian<quint32>(region.address, range);
+    qToLittleEndian<quint32>(region.length, range + 4);
+    // A failed write is already logged; the missing reply then ends the erase.
+    writeCMDData(
+        commandReport(Command_Erase, 0, sizeof range, reinterpret_cast<const char *>(range), sizeof range));
+    QByteArray reply;
+    if (!readCMDData(reply) || replyCode(reply) != Reply_Erase) {
+        qWarning() << "erase error !";
+        return false;
+    }
+    return true;
 }
 
 qint64 DeviceFlash::write2Flash(const FlashImage &image, quint8 kind)

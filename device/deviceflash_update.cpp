@@ -77,7 +77,12 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
     emit dataStoreProgressChanged(0, flash.total);
 
     flashing.storeRelease(true);
-    const bool erased = eraseFlash(flash) != -1;
+    // The information block is erased first and written last: however the update stops, the adapter holds
+    // either its old firmware under its old block, or an erased block, never a valid block over a firmware
+    // area that does not match it, which a boot loader trusting the block would jump into.
+    const FlashRegion &firmwareArea = flash.regions[0];
+    const FlashRegion &informationBlock = flash.regions[1];
+    const bool erased = eraseRegion(informationBlock) && eraseRegion(firmwareArea);
     if (!erased)
         emit error(DeviceError_EraseFlash);
     else
@@ -88,9 +93,17 @@ DeviceFlash::UpdateOutcome DeviceFlash::runUpdate(const QString &path, qint64 &v
     // such whatever made it fail: whether a pulled adapter's removal has been handled by then is a race.
     const bool pulled = erased && !written && !taskHandleIsOpen();
 
-    // Whatever the write achieved, the block now on the adapter tells which version it carries.
-    if (readBlock(Address_FirmwareInfo, firmwareInfo) && isValidBlock(firmwareInfo))
+    // Whatever the write achieved, the block now on the adapter tells which version it carries. After a
+    // failure the version read before no longer holds unless the block still says so: an adapter whose
+    // block was erased, or cannot be read, is shown without a version instead of with the one it lost.
+    const bool readBack = readBlock(Address_FirmwareInfo, firmwareInfo);
+    if (readBack && isValidBlock(firmwareInfo)) {
         publishVersion(versionText(firmwareInfo, 5));
+    } else if (!written) {
+        if (readBack)
+            qWarning() << "Firmware lost!";
+        publishVersion(QString());
+    }
     if (written)
         return UpdateOutcome_Success;
     if (!erased)

@@ -118,8 +118,10 @@ QByteArray UdevMonitor::usbDeviceOfNode(const QByteArray &node)
     if (!context)
         return QByteArray();
     QByteArray key;
-    if (udev_device *hidraw = udev_device_new_from_subsystem_sysname(context, "hidraw", node.mid(slash + 1).constData())) {
-        if (udev_device *usbDevice = udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_device"))
+    if (udev_device *hidraw =
+            udev_device_new_from_subsystem_sysname(context, "hidraw", node.mid(slash + 1).constData())) {
+        if (udev_device *usbDevice =
+                udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_device"))
             key = usbDeviceKey(usbDevice);
         udev_device_unref(hidraw);
     }

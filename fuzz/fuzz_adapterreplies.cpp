@@ -110,8 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     const quint16 product = AdapterModel::ProductIds[data[0] % std::size(AdapterModel::ProductIds)];
+    // The last input's adapter goes, named as the system names the device it pulls.
     if (plugged != 0)
-        flash->deviceRemoved(DeviceFlash::VendorId, plugged);
+        flash->deviceRemoved(DeviceFlash::VendorId, plugged, QString::fromLocal8Bit(flash->adapterPath()));
     plugged = product;
     ScriptedAdapter::start(product, data + 1, size - 1);
 

@@ -92,8 +92,8 @@ bool isFlashing(const Report &command)
     return command[1] == 0x55 || command[1] == 0x57;
 }
 
-// Judges the reply the program read (count bytes, zero-filled as the program fills them) to the pending
-// command, as the program's checks must.
+// Judges the reply the program read (count bytes, zero-filled) to the pending command, as the program's
+// checks must: a reply cut short fails whatever its bytes say.
 void judge(State &s, int count, const Report &read)
 {
     if (!s.pending.active)
@@ -103,7 +103,7 @@ void judge(State &s, int count, const Report &read)
     if (!isFlashing(command))
         return;
     const quint16 length = le16(command.data() + 6);
-    bool intact = count > 0;
+    bool intact = count == ReportBytes;
     if (command[1] == 0x55) {
         intact = intact && read[1] == 0x59;
     } else {

@@ -28,6 +28,7 @@ struct Reply
     unsigned char bytes[ReportBytes];
     bool error = false; // read as -1
     bool late = false; // misses the first read that looks for it
+    size_t count = ReportBytes; // how many of its bytes arrive
     Clock::time_point availableAt;
 };
 } // namespace
@@ -141,6 +142,9 @@ void applyFault(SimAdapter::Fault fault, Reply &reply)
         break;
     case Fault::LateReply:
         reply.late = true;
+        break;
+    case Fault::ShortReply:
+        reply.count = 10;
         break;
     case Fault::NoReply:
     case Fault::WriteError:
@@ -346,7 +350,7 @@ int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int mi
             dev->replies.pop_front();
             if (reply.error)
                 return -1;
-            const size_t count = std::min(length, size_t(ReportBytes));
+            const size_t count = std::min(length, reply.count);
             std::memcpy(data, reply.bytes, count);
             return int(count);
         }

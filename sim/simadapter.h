@@ -32,6 +32,7 @@ enum class Fault {
     WrongLength, // the length echo has its lowest bit flipped
     DataMismatch, // the last data byte of the reply is inverted (the write echo, or the data read)
     LateReply, // the reply misses its read's window and is read by the next command instead
+    ShortReply, // only the reply's first 10 bytes arrive
     Pulled, // the adapter is unplugged as this command arrives: this write and every later call fail
 };
 

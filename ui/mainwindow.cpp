@@ -151,6 +151,8 @@ void MainWindow::makeConnections()
         [this](qint64 current, qint64 total) { onStoreProgress(current, total, false); }, Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::dataStoreProgressChanged, this,
         [this](qint64 current, qint64 total) { onStoreProgress(current, total, true); }, Qt::QueuedConnection);
+    connect(m_deviceFlash, &DeviceFlash::updateFinished, this,
+        [this](DeviceFlash::UpdateOutcome outcome) { onUpdateFinished(outcome); }, Qt::QueuedConnection);
     connect(m_deviceFlash, &DeviceFlash::write2FlashProgressChanged, this, &MainWindow::onWriteProgress,
         Qt::QueuedConnection);
     connect(ui->pushButton_Update, &QPushButton::clicked, this, &MainWindow::onPushButtonUpdateClicked,

@@ -90,6 +90,9 @@ private:
     bool confirmRisk(const QString &text);
     // What the window shows from the moment an update is asked for until its outcome arrives.
     void showUpdateStarting(const QString &text);
+    // Every update ends in words, and with the controls usable again while the adapter stays.
+    void onUpdateFinished(int outcome); // a DeviceFlash::UpdateOutcome
+    void endUpdateDisplay();
     void setUpdateControlsEnabled(bool enabled);
     void offerToolUpdate(const QString &version);
     // Makes the family of language index the application's font, reaching every widget of the window.

@@ -39,6 +39,31 @@ void MainWindow::showUpdateStarting(const QString &text)
     setUpdateControlsEnabled(false);
 }
 
+void MainWindow::onUpdateFinished(int outcome)
+{
+    // A pulled adapter has sent the window to its unconnected page; its next connection resets the controls.
+    if (outcome == DeviceFlash::UpdateOutcome_AdapterPulled)
+        return;
+    // The other outcomes have had their message already: the success, the file's or the erase's error, or
+    // the in-use notice.
+    if (outcome == DeviceFlash::UpdateOutcome_WriteFailed)
+        messageDialog()->showMessage(tr("Error"),
+            tr("The firmware on the adapter is incomplete: the update stopped before all of it was written.\n"
+               "Keep the adapter plugged in and run the update again."));
+    endUpdateDisplay();
+}
+
+void MainWindow::endUpdateDisplay()
+{
+    ui->progressBar->setValue(0);
+    ui->progressBar->hide();
+    if (m_settingsDialog)
+        m_settingsDialog->setProgress(0, 0);
+    setUpdateControlsEnabled(true);
+    // The version line again, in place of the update's "...".
+    applyLanguage();
+}
+
 void MainWindow::onOpenFileClicked()
 {
     m_strFirmwareFilePath = QFileDialog::getOpenFileName(this, tr("Open Firmware"),
@@ -57,8 +82,11 @@ void MainWindow::onPushButtonUpdateClicked()
         return;
     const QString path = m_syncCloud->getFirmware(ui->comboBox_Version->currentIndex());
     qDebug() << "firmware_file_path" << path << m_deviceFlash->version() << ui->comboBox_Version->currentText();
-    if (path.isEmpty())
+    // The download failed (its message is out already) and left its progress and disabled controls behind.
+    if (path.isEmpty()) {
+        endUpdateDisplay();
         return;
+    }
     showUpdateStarting(ui->pushButton_Update->text());
     m_deviceFlash->updateFirmware(path);
 }

@@ -32,6 +32,12 @@
         <translation>flash erase error!</translation>
     </message>
     <message>
+        <source>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</source>
+        <translation>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</translation>
+    </message>
+    <message>
         <source>Error</source>
         <translation>Error</translation>
     </message>

@@ -32,6 +32,12 @@
         <translation>Erreur d&apos;effacement de la mémoire flash</translation>
     </message>
     <message>
+        <source>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</source>
+        <translation>Le micrologiciel de l&apos;adaptateur est incomplet : la mise à jour s&apos;est arrêtée avant qu&apos;il soit entièrement écrit.
+Laissez l&apos;adaptateur branché et relancez la mise à jour.</translation>
+    </message>
+    <message>
         <source>Error</source>
         <translation>Erreur</translation>
     </message>

@@ -32,6 +32,12 @@
         <translation>フラッシュ消去エラー！</translation>
     </message>
     <message>
+        <source>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</source>
+        <translation>アダプターのファームウェアが不完全です。すべて書き込まれる前に更新が停止しました。
+アダプターを接続したまま、もう一度更新してください。</translation>
+    </message>
+    <message>
         <source>Error</source>
         <translation>エラー</translation>
     </message>

@@ -32,6 +32,12 @@
         <translation>ошибка стирания прошивки!</translation>
     </message>
     <message>
+        <source>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</source>
+        <translation>Прошивка адаптера неполная: обновление остановилось до того, как она была записана целиком.
+Не отключайте адаптер и запустите обновление снова.</translation>
+    </message>
+    <message>
         <source>Error</source>
         <translation>Ошибка</translation>
     </message>

@@ -32,6 +32,12 @@
         <translation>闪存擦除错误！</translation>
     </message>
     <message>
+        <source>The firmware on the adapter is incomplete: the update stopped before all of it was written.
+Keep the adapter plugged in and run the update again.</source>
+        <translation>适配器上的固件不完整：更新在全部写入之前已停止。
+请保持适配器连接，然后重新运行更新。</translation>
+    </message>
+    <message>
         <source>Error</source>
         <translation>错误</translation>
     </message>

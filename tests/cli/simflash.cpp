@@ -9,7 +9,8 @@
 //                       boot=X.Y.Z, firmware=X.Y.Z, flash=PATH (the information block and firmware area
 //                       of a TAVRUNE_SIM_STATE file, as an earlier run left them), invert=ADDRESS (the flash
 //                       byte there inverted, hexadecimal), fullSpeed (real USB timing), deadlineMs=MS (the
-//                       catalogue request's and each download's deadline)
+//                       catalogue request's and each download's deadline), node=PATH (the path the first
+//                       adapter enumerates at, a file that other programs may lock)
 //   TAVRUNE_SIM_SERVER  the catalogue server, instead of the maker's
 //   TAVRUNE_SIM_STATE   a file that receives, at the end, the first adapter's firmware information block, its
 //                       firmware area, the command codes it received and every adapter's information block
@@ -93,6 +94,8 @@ int main(int argc, char *argv[])
         SimAdapter::setTiming(SimAdapter::Timing::FullSpeed);
         SimAdapter::setRealTimeouts(true);
     }
+    if (scenario.contains(QStringLiteral("node")))
+        SimAdapter::setNodePath(scenario.value(QStringLiteral("node")).toLocal8Bit());
     if (scenario.contains(QStringLiteral("plug"))) {
         for (int slot = 0; slot < plugged.size(); ++slot)
             SimAdapter::plug(slot, quint16(plugged.at(slot).toUInt(nullptr, 16)));

@@ -16,6 +16,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 namespace {
 
 // On connecting, the adapter's three blocks take five reads each: the update's commands follow.
@@ -60,6 +62,9 @@ private slots:
     void twoAdaptersNeedTheChoiceOfOne();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
+    void anotherProgramHoldingTheNodeLockKeepsTheAdapter();
+    void signalsWaitForTheWriteToEnd_data();
+    void signalsWaitForTheWriteToEnd();
 
 private:
     QString makeFirmware(const QString &name, int imageSize, const QString &version,
@@ -629,6 +634,75 @@ void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
     QVERIFY(connected.wait(20000));
     QCOMPARE(connected.at(0).at(0).toBool(), true);
     QCOMPARE(inUse.size(), 1);
+}
+
+// As another user's copy of the tool, or root's, whose user locks never meet this one: flock(1) holds the
+// adapter's node.
+void TestFlashCli::anotherProgramHoldingTheNodeLockKeepsTheAdapter()
+{
+    const QString node = m_dir.filePath(QStringLiteral("hidraw7"));
+    QFile nodeFile(node);
+    QVERIFY(nodeFile.open(QIODevice::WriteOnly));
+    nodeFile.close();
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), node,
+                                              QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 60")});
+    QVERIFY(holder.waitForReadyRead(10000));
+    const QString scenario = QStringLiteral("plug=b275;node=") + node;
+
+    const Run refused = run({QStringLiteral("update"), m_good}, scenario);
+    holder.kill();
+    holder.waitForFinished();
+    const Run free = run({QStringLiteral("update"), m_good}, scenario);
+
+    QCOMPARE(refused.code, 8);
+    QVERIFY2(refused.err.contains(QStringLiteral("in use by another program")), qPrintable(refused.err));
+    QVERIFY(refused.commands.isEmpty());
+    QCOMPARE(free.code, 0);
+}
+
+void TestFlashCli::signalsWaitForTheWriteToEnd_data()
+{
+    QTest::addColumn<QList<int>>("requests");
+    QTest::addColumn<bool>("writing"); // sent while the adapter is written, or while waiting for it
+    QTest::addRow("SIGINT, then SIGTERM") << QList<int> {SIGINT, SIGTERM} << true;
+    QTest::addRow("SIGHUP") << QList<int> {SIGHUP} << true;
+    QTest::addRow("SIGTERM before the update") << QList<int> {SIGTERM} << false;
+}
+
+void TestFlashCli::signalsWaitForTheWriteToEnd()
+{
+    QFETCH(QList<int>, requests);
+    QFETCH(bool, writing);
+    const QString large = makeFirmware(QStringLiteral("signalled.rfw"), 60000, QStringLiteral("2.4.0"));
+    QProcess flashing;
+    start(flashing, {QStringLiteral("update"), QStringLiteral("--wait"), large},
+        writing ? QStringLiteral("plug=b275;fullSpeed") : QStringLiteral("fullSpeed"));
+    QByteArray out;
+    const QByteArray cue = writing ? QByteArray(" 10% (") : QByteArray("Waiting for the adapter");
+    QVERIFY(QTest::qWaitFor([&] {
+        out += flashing.readAllStandardOutput() + flashing.readAllStandardError();
+        return out.contains(cue);
+    }, 30000));
+    for (const int request : requests)
+        ::kill(pid_t(flashing.processId()), request);
+    QVERIFY(QTest::qWaitFor([&] { return flashing.state() == QProcess::NotRunning; }, 60000));
+    const QString err = QString::fromUtf8(flashing.readAllStandardError());
+
+    if (!writing) {
+        QCOMPARE(flashing.exitStatus(), QProcess::CrashExit);
+        return;
+    }
+    QCOMPARE(flashing.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(flashing.exitCode(), 0);
+    QCOMPARE(err.count(QStringLiteral("Stopping now would leave the adapter without firmware")), 1);
+    QFile state(m_dir.filePath(QStringLiteral("state.json")));
+    QVERIFY(state.open(QIODevice::ReadOnly));
+    const QByteArray firmware = QByteArray::fromBase64(
+        QJsonDocument::fromJson(state.readAll()).object().value(QStringLiteral("firmware")).toString().toLatin1());
+    QFile image(large + QStringLiteral(".image"));
+    QVERIFY(image.open(QIODevice::ReadOnly));
+    QCOMPARE(firmware.left(60000), image.readAll());
 }
 
 QTEST_GUILESS_MAIN(TestFlashCli)

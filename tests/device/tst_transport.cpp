@@ -69,6 +69,7 @@ private slots:
     void write2FlashStopsAtFailedChunk_data();
     void write2FlashStopsAtFailedChunk();
     void write2FlashRefusesOversizedRegion();
+    void write2FlashRefusesAShortEchoEvenWhereItsZeroFillWouldMatch();
 
     void probeDeviceNeedsAnOpenAdapter();
     void probeDeviceChecksReplyCode();
@@ -371,6 +372,25 @@ void TestTransport::write2FlashStopsAtFailedChunk()
         QCOMPARE(log.lines(QStringLiteral("debug read_data :")),
             QStringList {QStringLiteral("debug read_data : ") + QString::fromLatin1(echoed.toHex())});
     }
+}
+
+void TestTransport::write2FlashRefusesAShortEchoEvenWhereItsZeroFillWouldMatch()
+{
+    // The reply's 10 bytes hold its header and the chunk's first two bytes; the rest of the chunk is zero.
+    QByteArray chunk(56, '\0');
+    chunk[0] = 0x12;
+    chunk[1] = 0x34;
+    auto flashImage = image({{FirmwareArea, chunk}});
+    SimAdapter::injectFault(0, Fault::ShortReply);
+    QSignalSpy progress(device.get(), &DeviceFlash::write2FlashProgressChanged);
+    LogCapture log;
+
+    QCOMPARE(device->write2Flash(*flashImage, 0), qint64(0));
+
+    QCOMPARE(progress.count(), 0);
+    QCOMPARE(log.lines(QStringLiteral("warning")),
+        (QStringList {QStringLiteral("warning readCMDData read error !!!"),
+            QStringLiteral("warning write2Flash USB_ERR_DATA_VERIFY 2")}));
 }
 
 void TestTransport::write2FlashRefusesOversizedRegion()

@@ -76,7 +76,7 @@ QByteArray infoBlock(const QByteArray &image, quint8 major, quint8 minor, quint8
 QList<QByteArray> updateCommands(const QByteArray &image, const QByteArray &block)
 {
     return QList<QByteArray> {
-               eraseCommand(firmwareAddress, quint32(image.size())), eraseCommand(infoAddress, 256)} +
+               eraseCommand(infoAddress, 256), eraseCommand(firmwareAddress, quint32(image.size()))} +
         chunkCommands(0x57, firmwareAddress, image) + chunkCommands(0x57, infoAddress, block) +
         readBackCommands();
 }
@@ -128,6 +128,8 @@ private slots:
     void closedAdapterReportsOnlyAnEmptyFile();
     void faultStopsUpdateCleanly_data();
     void faultStopsUpdateCleanly();
+    void noInterruptionLeavesAValidBlockOverOtherFirmware_data();
+    void noInterruptionLeavesAValidBlockOverOtherFirmware();
     void updatesRunOneAfterTheOtherWhileBusy();
 
 private:
@@ -143,6 +145,7 @@ private:
     std::unique_ptr<LogCapture> m_log;
     std::unique_ptr<DeviceFlash> m_device;
     std::unique_ptr<SignalRecorder> m_recorder;
+    QByteArray m_oldBlock; // the information block the adapter holds before each update
 };
 
 void TestFirmwareUpdate::initTestCase()
@@ -161,6 +164,7 @@ void TestFirmwareUpdate::init()
     m_device->bindHandle();
     m_device->readDeviceConfig();
     QCOMPARE(m_device->version(), QStringLiteral("2.1.0"));
+    m_oldBlock = SimAdapter::flash(infoAddress, 256);
     SimAdapter::clearTranscript();
     m_recorder = std::make_unique<SignalRecorder>(m_device.get());
 }
@@ -261,8 +265,8 @@ void TestFirmwareUpdate::updateWritesImageAndInformationBlock()
     if (imageSize == 1000 && version == QStringLiteral("2.3.4")) {
         // Worked out by hand: erase payloads, the last image chunk's address and length, the block's version
         // and length bytes, the end of the progress.
-        QCOMPARE(transcript[0].mid(9, 8).toHex(), QByteArray("00500008e8030000"));
-        QCOMPARE(transcript[1].mid(9, 8).toHex(), QByteArray("0041000800010000"));
+        QCOMPARE(transcript[0].mid(9, 8).toHex(), QByteArray("0041000800010000"));
+        QCOMPARE(transcript[1].mid(9, 8).toHex(), QByteArray("00500008e8030000"));
         QCOMPARE(transcript[19].mid(3, 6).toHex(), QByteArray("b85300083000"));
         QCOMPARE(block.mid(5, 7).toHex(), QByteArray("020304e8030000"));
         QCOMPARE(m_recorder->events.mid(18, 7),
@@ -517,7 +521,7 @@ void TestFirmwareUpdate::faultStopsUpdateCleanly_data()
     using F = SimAdapter::Fault;
     // The 1000-byte image: erases at 0 and 1, image chunks at 2 to 19, information block chunks at 20 to 24.
     const QList<QPair<const char *, int>> eraseExchanges {
-        {"erase of firmware area", 0}, {"erase of information block", 1}};
+        {"erase of information block", 0}, {"erase of firmware area", 1}};
     const QList<QPair<const char *, int>> writeExchanges {{"first chunk", 2}, {"middle chunk", 11},
         {"last image chunk", 19}, {"information block", 22}, {"last information block chunk", 24}};
     // An erase reply is checked for its code alone, so the echo faults do not apply to it.
@@ -567,10 +571,12 @@ void TestFirmwareUpdate::faultStopsUpdateCleanly()
     QCOMPARE(SimAdapter::closedHandleUseCount(), 0);
 
     // Only the chunks before the failed one count, so the bar never reaches its end. The version published
-    // is the one the adapter holds: none while its block is erased, the new one only when the last chunk
-    // reached the flash although its reply was lost, and the read-back got through.
+    // is the one the adapter holds: the old one only while its old block is there and read back, the new
+    // one only when the last chunk reached the flash although its reply was lost, and none otherwise.
     const bool eraseFailed = exchange < 2;
-    const bool newBlockReadBack = SimAdapter::flash(infoAddress, 256) == block && after == readBackCommands();
+    const bool readBack = after == readBackCommands();
+    const bool newBlockReadBack = SimAdapter::flash(infoAddress, 256) == block && readBack;
+    const bool oldBlockReadBack = SimAdapter::flash(infoAddress, 256) == m_oldBlock && readBack;
     QVERIFY(!newBlockReadBack || exchange == 24);
     QStringList events {QStringLiteral("busy true"), storeEvent(1000)};
     events << progressEvents(1000, eraseFailed ? 0 : exchange - 2);
@@ -578,11 +584,57 @@ void TestFirmwareUpdate::faultStopsUpdateCleanly()
         events << QStringLiteral("error 1");
     if (newBlockReadBack)
         events << QStringLiteral("version 2.3.4");
+    else if (!oldBlockReadBack)
+        events << QStringLiteral("version ");
     const int verified = eraseFailed ? 0 : qMin((exchange - 2) * 56, 1000) + qMax(exchange - 20, 0) * 56;
     events << QStringLiteral("finished %1 %2 0").arg(eraseFailed ? QStringLiteral("EraseFailed") : QStringLiteral("WriteFailed")).arg(verified)
            << QStringLiteral("busy false");
     QCOMPARE(m_recorder->events, events);
-    QCOMPARE(m_device->version(), newBlockReadBack ? QStringLiteral("2.3.4") : QStringLiteral("2.1.0"));
+    QCOMPARE(m_device->version(),
+        newBlockReadBack ? QStringLiteral("2.3.4") : oldBlockReadBack ? QStringLiteral("2.1.0") : QString());
+}
+
+void TestFirmwareUpdate::noInterruptionLeavesAValidBlockOverOtherFirmware_data()
+{
+    QTest::addColumn<int>("exchange");
+    QTest::addColumn<SimAdapter::Fault>("fault");
+    using F = SimAdapter::Fault;
+    const QList<QPair<const char *, F>> faults {{"pulled", F::Pulled}, {"lost reply", F::NoReply},
+        {"late reply", F::LateReply}, {"wrong reply", F::WrongCode}};
+    // The 1000-byte image: 2 erases, 23 chunks and 5 reads of the block back.
+    for (int exchange = 0; exchange < 30; ++exchange) {
+        for (const auto &fault : faults)
+            QTest::addRow("exchange %d, %s", exchange, fault.first) << exchange << fault.second;
+    }
+}
+
+// Whatever exchange an update stops at, a valid information block on the adapter describes the firmware
+// area under it (its length and MD5); and an adapter still plugged in with its block gone is not shown with
+// a version.
+void TestFirmwareUpdate::noInterruptionLeavesAValidBlockOverOtherFirmware()
+{
+    QFETCH(int, exchange);
+    QFETCH(SimAdapter::Fault, fault);
+    const QByteArray oldImage = randomImage(1500, 3);
+    SimAdapter::setFlash(firmwareAddress, oldImage);
+    SimAdapter::setFlash(infoAddress, infoBlock(oldImage, 2, 1, 0));
+    const QString path = makeFirmware(randomImage(1000, 1000), QStringLiteral("2.3.4"));
+    QVERIFY(!path.isEmpty());
+    SimAdapter::injectFault(SimAdapter::exchangeCount() + exchange, fault);
+
+    m_device->updateFirmware(path);
+    QVERIFY(waitUntilFinished(*m_recorder));
+
+    const QByteArray block = SimAdapter::flash(infoAddress, 256);
+    const bool valid = quint8(block.at(0)) == 0x55 && quint8(block.at(255)) == 0xAA;
+    if (valid) {
+        const int length = int(qFromLittleEndian<quint32>(block.constData() + 8));
+        QCOMPARE(QCryptographicHash::hash(SimAdapter::flash(firmwareAddress, length), QCryptographicHash::Md5),
+            block.mid(12, 16));
+    } else if (fault != SimAdapter::Fault::Pulled) {
+        QCOMPARE(m_device->version(), QString());
+        QVERIFY(m_device->blockState(infoAddress) != DeviceFlash::BlockState_Valid);
+    }
 }
 
 void TestFirmwareUpdate::updatesRunOneAfterTheOtherWhileBusy()

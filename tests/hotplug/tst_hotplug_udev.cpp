@@ -154,7 +154,8 @@ void TestHotplugUdev::pullingTheIdleAdapterLeavesTheUpdateOfTheOtherRunning()
     device.verifyFirmware(firmware);
     QTRY_COMPARE_WITH_TIMEOUT(verified.count(), 1, 20000);
 
-    QCOMPARE(recorder.events.filter(QStringLiteral("finished")), QStringList {QStringLiteral("finished Success 3256 0")});
+    QCOMPARE(recorder.events.filter(QStringLiteral("finished")),
+        QStringList {QStringLiteral("finished Success 3256 0")});
     QCOMPARE(verified.first(), (QVariantList {true, qint64(-1), qint64(0)}));
     QVERIFY(recorder.events.filter(QStringLiteral("connected")).isEmpty());
     QVERIFY(idleFlash.commands().isEmpty());

@@ -20,6 +20,8 @@
 #include <QtTest>
 #include <qpa/qwindowsysteminterface.h>
 
+Q_DECLARE_METATYPE(SimAdapter::Fault)
+
 namespace {
 
 const QString englishSuccess = QStringLiteral("completed successfully!");
@@ -116,6 +118,8 @@ private slots:
     void catalogueErrorShowsItsMessage();
     void updateFromCatalogueEndsInSuccess();
     void pullDuringUpdateNeverClaimsSuccess();
+    void failedUpdateEndsInItsMessageWithControlsBack_data();
+    void failedUpdateEndsInItsMessageWithControlsBack();
     void toolUpdateOfferDependsOnVersionAndPlatform_data();
     void toolUpdateOfferDependsOnVersionAndPlatform();
     void closeWaitsForRunningUpdate_data();
@@ -317,6 +321,64 @@ void TestMainWindowFlows::pullDuringUpdateNeverClaimsSuccess()
     QVERIFY(!progress.isEmpty());
     QVERIFY(!shownMessage(windowMessages(window)).contains(englishSuccess));
     QVERIFY(!child<QWidget>(&window, "toolButton_Settings")->isEnabled());
+}
+
+void TestMainWindowFlows::failedUpdateEndsInItsMessageWithControlsBack_data()
+{
+    QTest::addColumn<QString>("version"); // one of its own, as the cache outlives a row
+    QTest::addColumn<int>("exchange"); // of the update, counted from its first erase; -1 for no fault
+    QTest::addColumn<SimAdapter::Fault>("fault");
+    QTest::addColumn<QByteArray>("served"); // the catalogue's file; empty for the valid one
+    QTest::addColumn<QString>("message");
+    const QString incomplete = QStringLiteral("Error|The firmware on the adapter is incomplete: the update stopped "
+                                              "before all of it was written.\nKeep the adapter plugged in and run "
+                                              "the update again.");
+    using F = SimAdapter::Fault;
+    QTest::addRow("echo mismatch") << "2.6.1" << 30 << F::DataMismatch << QByteArray() << incomplete;
+    QTest::addRow("time-out") << "2.6.2" << 30 << F::NoReply << QByteArray() << incomplete;
+    QTest::addRow("erase failed") << "2.6.3" << 1 << F::WrongCode << QByteArray() << "Error|flash erase error!";
+    QTest::addRow("failed download") << "2.6.4" << -1 << F::NoReply << QByteArray(" ", 0)
+                                     << "Warning|Firmware file error!";
+    // Checked before it is kept, a refused download ends as one that failed.
+    QTest::addRow("refused download") << "2.6.5" << -1 << F::NoReply << QByteArray("not firmware")
+                                      << "Warning|Firmware file error!";
+}
+
+void TestMainWindowFlows::failedUpdateEndsInItsMessageWithControlsBack()
+{
+    QFETCH(QString, version);
+    QFETCH(int, exchange);
+    QFETCH(SimAdapter::Fault, fault);
+    QFETCH(QByteArray, served);
+    QFETCH(QString, message);
+    const QString file = makeFirmware(m_dir, 4000, version);
+    QVERIFY(!file.isEmpty());
+    SimCatalogue catalogue;
+    catalogue.setTool(QCoreApplication::applicationVersion());
+    catalogue.addFirmware(version, QString(), served.isNull() ? fileContent(file) : served);
+    SimAdapter::plug(0xB275);
+    MainWindow window(catalogue.serverUrl());
+    window.show();
+    auto *device = window.findChild<DeviceFlash *>();
+    QTRY_COMPARE_WITH_TIMEOUT(::page(window), 2, 10000);
+    QTRY_COMPARE(child<QComboBox>(&window, "comboBox_Version")->count(), 1);
+    QTRY_VERIFY(!device->isBusy());
+    if (exchange >= 0)
+        SimAdapter::injectFault(SimAdapter::exchangeCount() + exchange, fault);
+
+    child<QPushButton>(&window, "pushButton_Update")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(shownMessage(windowMessages(window)), message, 20000);
+    QTRY_VERIFY(!device->isBusy());
+    QCoreApplication::processEvents();
+
+    QCOMPARE(shownMessage(windowMessages(window)), message);
+    QCOMPARE(::page(window), 2);
+    for (const char *control : {"comboBox_Version", "pushButton_Update", "toolButton_Settings"})
+        QVERIFY2(child<QWidget>(&window, control)->isEnabled(), control);
+    QVERIFY(child<QWidget>(&window, "progressBar")->isHidden());
+    QVERIFY(child<QLabel>(&window, "label_CurrentVersion")
+                ->text()
+                .startsWith(QStringLiteral("Current Firmware Version | ")));
 }
 
 void TestMainWindowFlows::toolUpdateOfferDependsOnVersionAndPlatform_data()
