@@ -7,12 +7,29 @@
 #include <QSharedMemory>
 #include <QSystemSemaphore>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <lmcons.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 // The single-instance guard of a program as seen from outside: the tests start the programs with a private
 // temporary folder, where the guard keeps its socket and key files, so that parallel runs never meet.
 namespace InstanceGuard {
+
+// The user's name as the guard asks the system for it.
+inline QByteArray userName()
+{
+#ifdef Q_OS_WIN
+    wchar_t name[UNLEN + 1];
+    DWORD size = UNLEN + 1;
+    return GetUserNameW(name, &size) ? QString::fromWCharArray(name, int(size) - 1).toUtf8() : QByteArray();
+#else
+    return getpwuid(getuid())->pw_name;
+#endif
+}
 
 // The key the guard derives for a program when nothing has named the application yet: other builds of the
 // tool find each other by it.
@@ -23,7 +40,7 @@ inline QString keyOf(const QString &program)
     hash.addData("SingleApplication");
     hash.addData(file.fileName().toUtf8());
     hash.addData(file.canonicalFilePath().toLower().toUtf8());
-    hash.addData(getpwuid(getuid())->pw_name);
+    hash.addData(userName());
     return QString::fromLatin1(hash.result().toBase64().replace('/', '_'));
 }
 
