@@ -6,7 +6,7 @@
 //   marker "Tavrune_M4" + major, minor, patch + image + MD5(marker + version + image).
 // The options that spoil one layer make the damaged files that the checks must refuse.
 
-#include <openssl/evp.h>
+#include "mkrfwcrypto.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +20,7 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using MkrfwCrypto::Bytes;
 
 const char usage[] = "usage: mkrfw (--image FILE | --pattern SIZE) --version X.Y.Z [options] OUTPUT\n"
                      "  --image FILE     the firmware image, written unchanged into the plain text\n"
@@ -72,39 +72,18 @@ Bytes pattern(size_t size)
 
 Bytes md5(const Bytes &data)
 {
-    Bytes digest(EVP_MAX_MD_SIZE);
-    unsigned int length = 0;
-    if (!EVP_Digest(data.data(), data.size(), digest.data(), &length, EVP_md5(), nullptr))
+    Bytes digest;
+    if (!MkrfwCrypto::md5(data, digest))
         fail("MD5 failed");
-    digest.resize(length);
     return digest;
 }
 
 Bytes encryptEcb(const Bytes &padded, const std::string &key)
 {
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    Bytes out(padded.size() + 16);
-    int written = 0;
-    int finalWritten = 0;
-    const bool ok = EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr,
-                        reinterpret_cast<const unsigned char *>(key.data()), nullptr) &&
-        EVP_CIPHER_CTX_set_padding(ctx, 0) &&
-        EVP_EncryptUpdate(ctx, out.data(), &written, padded.data(), int(padded.size())) &&
-        EVP_EncryptFinal_ex(ctx, out.data() + written, &finalWritten);
-    EVP_CIPHER_CTX_free(ctx);
-    if (!ok)
+    Bytes out;
+    if (!MkrfwCrypto::encryptEcb(padded, key, out))
         fail("AES failed");
-    out.resize(size_t(written + finalWritten));
     return out;
-}
-
-std::string base64(const Bytes &data)
-{
-    std::string text(4 * ((data.size() + 2) / 3) + 1, '\0');
-    const int length =
-        EVP_EncodeBlock(reinterpret_cast<unsigned char *>(&text[0]), data.data(), int(data.size()));
-    text.resize(size_t(length));
-    return text;
 }
 
 } // namespace
@@ -187,7 +166,7 @@ int main(int argc, char **argv)
     if (padByte >= 0)
         plain.back() = (unsigned char)padByte;
 
-    const std::string text = base64(encryptEcb(plain, key));
+    const std::string text = MkrfwCrypto::base64(encryptEcb(plain, key));
     std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
     if (wrap == 0) {
         out << text;
