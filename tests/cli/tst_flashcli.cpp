@@ -125,8 +125,9 @@ Run TestFlashCli::run(const QStringList &arguments, const QString &scenario)
         return result;
     }
     result.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
+    // A Windows console program ends its lines with CR LF.
+    result.out = QString::fromUtf8(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    result.err = QString::fromUtf8(process.readAllStandardError()).remove(QLatin1Char('\r'));
     QFile state(m_dir.filePath(QStringLiteral("state.json")));
     if (state.open(QIODevice::ReadOnly)) {
         result.state = QJsonDocument::fromJson(state.readAll()).object();
@@ -273,7 +274,13 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
             {QStringLiteral("extraConfig"), QStringLiteral("valid")}}));
 
     // From the catalogue, downloaded into the window's cache, which a second run then uses.
+#ifdef Q_OS_WIN
+    // Windows keeps the cache in the user's AppData folder, whatever the environment says about XDG.
+    const QString cached = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
+                           QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw");
+#else
     const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+#endif
     QFile::remove(cached);
     const QStringList fromCatalogue {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
         QStringLiteral("--json")};

@@ -1,10 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
+#include "app/applicationfonts.h"
 #include "device/deviceflash.h"
 #include "tests/device/logcapture.h"
 #include "tests/ui/windowtestenvironment.h"
 #include "ui/mainwindow.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -14,15 +17,19 @@
 #include <vector>
 
 // Device-change messages as Windows sends them, to the real window on Qt's windows platform and to the
-// message-only window of a device link without one, with the simulated adapter behind hidapi.
+// message-only window of a device link without one, with the simulated adapter behind hidapi; and the
+// interface's font families as Windows' font database resolves them.
 class TestWindowsNotifications : public QObject
 {
     Q_OBJECT
+
+    QStringList m_systemFamilies; // before the bundled fonts were registered
 
 private slots:
     void initTestCase();
     void messagesMoveTheWindowBetweenPages();
     void linkWithoutWindowHearsThroughItsOwnWindow();
+    void interfaceFamiliesAreTheSystemsOrTheBundledOnes();
 };
 
 namespace {
@@ -52,6 +59,9 @@ const wchar_t adapterB271[] = LR"(\\?\USB#VID_0E3A&PID_B271#6&2b1c3d4e&0&2#{a5dc
 void TestWindowsNotifications::initTestCase()
 {
     WindowTestEnvironment::instance();
+    const QStringList systemFamilies = QFontDatabase().families();
+    ApplicationFonts::registerAll(ApplicationFonts::bundledPaths());
+    m_systemFamilies = systemFamilies;
 }
 
 void TestWindowsNotifications::messagesMoveTheWindowBetweenPages()
@@ -107,6 +117,17 @@ void TestWindowsNotifications::linkWithoutWindowHearsThroughItsOwnWindow()
     send(own, DBT_DEVICEREMOVECOMPLETE, interfaceBroadcast(adapterB275));
     QTRY_COMPARE(status.count(), 2);
     QCOMPARE(status.at(1).at(0).toBool(), false);
+}
+
+// A Windows PC has most of the families the interface asks for, and draws them; where one is missing (Wine has
+// none of them) the bundled stand-in is drawn, never a font Windows picks.
+void TestWindowsNotifications::interfaceFamiliesAreTheSystemsOrTheBundledOnes()
+{
+    for (const auto &family : ApplicationFonts::interfaceFamilies()) {
+        const QString drawn = QFontInfo(QFont(family.first)).family();
+        qInfo().noquote() << family.first << "is drawn as" << drawn;
+        QCOMPARE(drawn, m_systemFamilies.contains(family.first) ? family.first : family.second);
+    }
 }
 
 QTEST_MAIN(TestWindowsNotifications)

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <qt_windows.h>
@@ -12,7 +13,10 @@ class TestWindowsProcesses : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_firmware;
+
 private slots:
+    void initTestCase();
     void secondStartHandsOverAndExitsZero();
     void shippingWindowStartsWithoutAdapter();
     void commandLineFindsNoAdapterAndChecksFiles_data();
@@ -63,6 +67,19 @@ void stop(QProcess &process)
 
 } // namespace
 
+// A good firmware file and one with a bit of its image flipped after the digest was made.
+void TestWindowsProcesses::initTestCase()
+{
+    const QString pattern = QStringLiteral("--pattern 4096 --version 2.2.0 %1 %2");
+    for (const auto &file : {pattern.arg(QString(), m_firmware.filePath(QStringLiteral("good.rfw"))),
+                             pattern.arg(QStringLiteral("--flip-bit 1000"), m_firmware.filePath(QStringLiteral("damaged.rfw")))}) {
+        QProcess maker;
+        maker.start(QStringLiteral(MKRFW_PATH), file.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        QVERIFY(maker.waitForFinished(60000));
+        QCOMPARE(maker.exitCode(), 0);
+    }
+}
+
 void TestWindowsProcesses::secondStartHandsOverAndExitsZero()
 {
     QProcess first;
@@ -101,11 +118,13 @@ void TestWindowsProcesses::commandLineFindsNoAdapterAndChecksFiles_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("output");
+    const QString good = m_firmware.filePath(QStringLiteral("good.rfw"));
+    const QString damaged = m_firmware.filePath(QStringLiteral("damaged.rfw"));
     QTest::addRow("info without adapter") << QStringList{QStringLiteral("info")} << 3
                                           << QByteArray("tavrune-flash: no Tavrune M4 adapter found");
-    QTest::addRow("check good file") << QStringList{QStringLiteral("check"), QStringLiteral(GOOD_FIRMWARE)} << 0
+    QTest::addRow("check good file") << QStringList{QStringLiteral("check"), good} << 0
                                      << QByteArray("2.2.0");
-    QTest::addRow("check damaged file") << QStringList{QStringLiteral("check"), QStringLiteral(DAMAGED_FIRMWARE)} << 4
+    QTest::addRow("check damaged file") << QStringList{QStringLiteral("check"), damaged} << 4
                                         << QByteArray("tavrune-flash:");
 }
 
