@@ -27,9 +27,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 list(APPEND CMAKE_PREFIX_PATH ${TAVRUNE_QT_WINDOWS})
 
-# The run-time DLLs are linked statically into nothing: programs find them beside themselves, as Qt's.
-# CTest runs every test program through Wine.
+# The build (mkrfw) and CTest (every test program) run Windows programs through Wine, quietly, in a prefix of
+# the build tree's own.
 find_program(TAVRUNE_WINE NAMES wine wine64)
 if(TAVRUNE_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${TAVRUNE_WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all ${TAVRUNE_WINE})
 endif()
