@@ -28,8 +28,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 list(APPEND CMAKE_PREFIX_PATH ${TAVRUNE_QT_WINDOWS})
 
 # The build (mkrfw) and CTest (every test program) run Windows programs through Wine, quietly, in a prefix of
-# the build tree's own.
+# the build tree's own, finding Qt's DLLs and the MinGW run-time in the Qt folder.
 find_program(TAVRUNE_WINE NAMES wine wine64)
 if(TAVRUNE_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all ${TAVRUNE_WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+                                      WINEPATH=Z:${TAVRUNE_QT_WINDOWS}/bin ${TAVRUNE_WINE})
 endif()
