@@ -3,16 +3,19 @@
 #include "deviceflash.h"
 
 #include "devicechange.h"
+#include "messageonlywindow.h"
+#include "windowhandle.h"
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QWidget>
 
 void DeviceFlash::registerDeviceNotifications()
 {
-    // The messages go to the main window; without one (no parent widget) nothing can be registered.
-    const auto window = qobject_cast<QWidget *>(parent());
-    const auto handle = window ? reinterpret_cast<HWND>(window->winId()) : nullptr;
+    // The messages go to the main window, whose messages Qt hands to this filter. Without one (the command
+    // line) they go to a message-only window of this object's own, which hands them over the same way.
+    auto handle = reinterpret_cast<HWND>(WindowHandle::of(parent()));
+    if (!handle)
+        handle = reinterpret_cast<HWND>((new MessageOnlyWindow(this, this))->handle());
     for (const GUID &interfaceClass : {DeviceChange::usbDeviceClass, DeviceChange::diskClass}) {
         if (!handle || !DeviceChange::registerNotification(handle, interfaceClass))
             qWarning() << "registerDevice fail!";
