@@ -74,6 +74,8 @@ private:
     Run run(const QStringList &arguments, const QString &scenario = QStringLiteral("plug=b275"));
     // The scenario of an adapter plugged in after an update with m_good; empty if that update failed.
     QString updatedAdapter();
+    // Where the command line caches the catalogue's firmware 2.2.0.
+    QString cachedFirmware() const;
 
     QTemporaryDir m_dir;
     SimCatalogue m_catalogue;
@@ -127,6 +129,17 @@ void TestFlashCli::start(QProcess &process, const QStringList &arguments, const 
     process.setProcessEnvironment(environment);
     QFile::remove(m_dir.filePath(QStringLiteral("state.json")));
     process.start(QStringLiteral(SIMFLASH_PATH), arguments);
+}
+
+QString TestFlashCli::cachedFirmware() const
+{
+    const QString file = QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw");
+#ifdef Q_OS_WIN
+    // Windows keeps the cache in the user's AppData folder, whatever the environment says about XDG.
+    return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + file;
+#else
+    return m_dir.filePath(QStringLiteral("data")) + file;
+#endif
 }
 
 Run TestFlashCli::run(const QStringList &arguments, const QString &scenario)
@@ -296,7 +309,7 @@ void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
     QFETCH(int, code);
     QFETCH(QString, message);
     const QString path = QStringLiteral("/firmware/0.rfw");
-    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+    const QString cached = cachedFirmware();
     const QStringList update {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
         QStringLiteral("--yes")};
     const QString scenario = QStringLiteral("plug=b275;deadlineMs=3000");
@@ -320,6 +333,7 @@ void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
     const Run next = run(update, scenario);
     QCOMPARE(next.code, 0);
     QCOMPARE(m_catalogue.server()->requestCount(path), requests + 1);
+    QVERIFY(QFile::exists(cached)); // where the refusals above were looked for
     QVERIFY(next.out.contains(QStringLiteral("SHA-256 %1").arg(
         QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()))));
 }
@@ -363,13 +377,7 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
             {QStringLiteral("extraConfig"), QStringLiteral("valid")}}));
 
     // From the catalogue, downloaded into the window's cache, which a second run then uses.
-#ifdef Q_OS_WIN
-    // Windows keeps the cache in the user's AppData folder, whatever the environment says about XDG.
-    const QString cached = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
-                           QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw");
-#else
-    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
-#endif
+    const QString cached = cachedFirmware();
     QFile::remove(cached);
     const QStringList fromCatalogue {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
         QStringLiteral("--json")};
