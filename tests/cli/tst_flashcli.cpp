@@ -3,6 +3,7 @@
 // tavrune-flash as a user runs it: a real process (the test variant on the simulated adapter), its exit
 // code, its output, and what the adapter holds afterwards.
 #include "device/deviceflash.h"
+#include "device/nodelock.h"
 #include "sim/simadapter.h"
 #include "sim/simcatalogue.h"
 
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -651,23 +653,33 @@ void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
     QCOMPARE(inUse.size(), 1);
 }
 
-// As another user's copy of the tool, or root's, whose user locks never meet this one: flock(1) holds the
-// adapter's node.
+// As another user's copy of the tool, or root's, whose user locks never meet this one, holds the adapter's
+// node: on Linux flock(1), as any program may; on Windows, where the claim is a file that only copies of
+// the tool open, this process, with the tool's own claim.
 void TestFlashCli::anotherProgramHoldingTheNodeLockKeepsTheAdapter()
 {
     const QString node = m_dir.filePath(QStringLiteral("hidraw7"));
     QFile nodeFile(node);
     QVERIFY(nodeFile.open(QIODevice::WriteOnly));
     nodeFile.close();
+#ifdef Q_OS_WIN
+    auto holder = std::make_unique<NodeLock>();
+    QVERIFY(holder->tryLock(node.toLocal8Bit()));
+    const auto release = [&holder] { holder.reset(); };
+#else
     QProcess holder;
     holder.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), node,
                                               QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 60")});
     QVERIFY(holder.waitForReadyRead(10000));
+    const auto release = [&holder] {
+        holder.kill();
+        holder.waitForFinished();
+    };
+#endif
     const QString scenario = QStringLiteral("plug=b275;node=") + node;
 
     const Run refused = run({QStringLiteral("update"), m_good}, scenario);
-    holder.kill();
-    holder.waitForFinished();
+    release();
     const Run free = run({QStringLiteral("update"), m_good}, scenario);
 
     QCOMPARE(refused.code, 8);
