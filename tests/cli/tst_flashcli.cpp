@@ -3,6 +3,7 @@
 // tavrune-flash as a user runs it: a real process (the test variant on the simulated adapter), its exit
 // code, its output, and what the adapter holds afterwards.
 #include "device/deviceflash.h"
+#include "device/nodelock.h"
 #include "sim/simadapter.h"
 #include "sim/simcatalogue.h"
 
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -74,6 +76,8 @@ private:
     Run run(const QStringList &arguments, const QString &scenario = QStringLiteral("plug=b275"));
     // The scenario of an adapter plugged in after an update with m_good; empty if that update failed.
     QString updatedAdapter();
+    // Where the command line caches the catalogue's firmware 2.2.0.
+    QString cachedFirmware() const;
 
     QTemporaryDir m_dir;
     SimCatalogue m_catalogue;
@@ -127,6 +131,17 @@ void TestFlashCli::start(QProcess &process, const QStringList &arguments, const 
     process.setProcessEnvironment(environment);
     QFile::remove(m_dir.filePath(QStringLiteral("state.json")));
     process.start(QStringLiteral(SIMFLASH_PATH), arguments);
+}
+
+QString TestFlashCli::cachedFirmware() const
+{
+    const QString file = QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw");
+#ifdef Q_OS_WIN
+    // Windows keeps the cache in the user's AppData folder, whatever the environment says about XDG.
+    return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + file;
+#else
+    return m_dir.filePath(QStringLiteral("data")) + file;
+#endif
 }
 
 Run TestFlashCli::run(const QStringList &arguments, const QString &scenario)
@@ -296,7 +311,7 @@ void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
     QFETCH(int, code);
     QFETCH(QString, message);
     const QString path = QStringLiteral("/firmware/0.rfw");
-    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
+    const QString cached = cachedFirmware();
     const QStringList update {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
         QStringLiteral("--yes")};
     const QString scenario = QStringLiteral("plug=b275;deadlineMs=3000");
@@ -320,6 +335,7 @@ void TestFlashCli::catalogueFileIsWrittenAndKeptOnlyWhenItAddsUp()
     const Run next = run(update, scenario);
     QCOMPARE(next.code, 0);
     QCOMPARE(m_catalogue.server()->requestCount(path), requests + 1);
+    QVERIFY(QFile::exists(cached)); // where the refusals above were looked for
     QVERIFY(next.out.contains(QStringLiteral("SHA-256 %1").arg(
         QString::fromLatin1(QCryptographicHash::hash(m_goodFile, QCryptographicHash::Sha256).toHex()))));
 }
@@ -363,13 +379,7 @@ void TestFlashCli::jsonAnswersOfInfoUpdateAndVersions()
             {QStringLiteral("extraConfig"), QStringLiteral("valid")}}));
 
     // From the catalogue, downloaded into the window's cache, which a second run then uses.
-#ifdef Q_OS_WIN
-    // Windows keeps the cache in the user's AppData folder, whatever the environment says about XDG.
-    const QString cached = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
-                           QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw");
-#else
-    const QString cached = m_dir.filePath(QStringLiteral("data/Tavrune/Tavrune M4 Firmware Tool/Firmware_V2.2.0.rfw"));
-#endif
+    const QString cached = cachedFirmware();
     QFile::remove(cached);
     const QStringList fromCatalogue {QStringLiteral("update"), QStringLiteral("--version"), QStringLiteral("2.2.0"),
         QStringLiteral("--json")};
@@ -643,23 +653,33 @@ void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
     QCOMPARE(inUse.size(), 1);
 }
 
-// As another user's copy of the tool, or root's, whose user locks never meet this one: flock(1) holds the
-// adapter's node.
+// As another user's copy of the tool, or root's, whose user locks never meet this one, holds the adapter's
+// node: on Linux flock(1), as any program may; on Windows, where the claim is a file that only copies of
+// the tool open, this process, with the tool's own claim.
 void TestFlashCli::anotherProgramHoldingTheNodeLockKeepsTheAdapter()
 {
     const QString node = m_dir.filePath(QStringLiteral("hidraw7"));
     QFile nodeFile(node);
     QVERIFY(nodeFile.open(QIODevice::WriteOnly));
     nodeFile.close();
+#ifdef Q_OS_WIN
+    auto holder = std::make_unique<NodeLock>();
+    QVERIFY(holder->tryLock(node.toLocal8Bit()));
+    const auto release = [&holder] { holder.reset(); };
+#else
     QProcess holder;
     holder.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), node,
                                               QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 60")});
     QVERIFY(holder.waitForReadyRead(10000));
+    const auto release = [&holder] {
+        holder.kill();
+        holder.waitForFinished();
+    };
+#endif
     const QString scenario = QStringLiteral("plug=b275;node=") + node;
 
     const Run refused = run({QStringLiteral("update"), m_good}, scenario);
-    holder.kill();
-    holder.waitForFinished();
+    release();
     const Run free = run({QStringLiteral("update"), m_good}, scenario);
 
     QCOMPARE(refused.code, 8);
