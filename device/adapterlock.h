@@ -2,28 +2,31 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QLockFile>
 #include <QString>
 
-// The user's claim on the adapter, so that two of this user's programs (the window and the command line)
-// never drive it at the same time. A lock file in the user's runtime folder: a holder that ends, even by
-// a crash, lets go of it. Not thread-safe: the owner serialises its calls.
+#include <memory>
+
+// The user's claim on one adapter, so that two of this user's programs (the window and the command line)
+// never drive the same adapter at the same time, while each may drive another. A lock file per adapter in
+// the user's runtime folder: a holder that ends, even by a crash, lets go of it. Not thread-safe: the
+// owner serialises its calls.
 class AdapterLock
 {
 public:
-    AdapterLock();
-
-    // Takes the lock unless another program holds it; true when this object holds it afterwards.
-    bool tryLock();
+    // Claims the adapter at path (as enumeration lists it), letting go of any other first; false when
+    // another program holds it.
+    bool tryLock(const QByteArray &path);
     void unlock();
-    bool isLocked() const;
 
-    // Who holds the lock, e.g. "tavrune-flash (PID 4242)", for the message of whoever comes second; empty
-    // when that cannot be told.
+    // Who holds the adapter last tried, e.g. "tavrune-flash (PID 4242)", for the message of whoever comes
+    // second; empty when that cannot be told.
     QString holder() const;
 
-    static QString filePath();
+    static QString filePath(const QByteArray &path);
 
 private:
-    QLockFile m_file;
+    QByteArray m_path;
+    std::unique_ptr<QLockFile> m_file;
 };

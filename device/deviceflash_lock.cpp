@@ -8,7 +8,7 @@
 #include <QMutexLocker>
 #include <QTimer>
 
-// The window and the command line share the user's adapter lock: whichever opens the adapter second gets
+// The window and the command line share the user's lock of each adapter: whichever opens it second gets
 // a refusal naming the holder, treats the adapter as absent, and searches again once the lock is free.
 // The node lock does the same between users (root included), whose user locks never meet; it names no
 // holder. Opening the HID device itself sends nothing to the adapter, so the locks are taken right after.
@@ -23,12 +23,10 @@ bool DeviceFlash::claimAdapter(bool opened)
     {
         QMutexLocker locker(&claimLock);
         const QByteArray node = hid->path();
-        const bool ours = adapterLock.tryLock();
-        if (ours && node.isEmpty()) {
-            // A removal that closed hid meanwhile found the lock not yet taken.
-            adapterLock.unlock();
+        // A removal that closed hid meanwhile found the locks not yet taken.
+        if (node.isEmpty())
             return false;
-        }
+        const bool ours = adapterLock.tryLock(node);
         // The user's lock first, which names its holder; then the node's, which any user's copy may hold.
         if (ours && nodeLock.tryLock(node)) {
             adapterRefused = false;
@@ -62,14 +60,11 @@ void DeviceFlash::pollAdapterLock()
 {
     {
         QMutexLocker locker(&claimLock);
-        if (!adapterLock.tryLock())
-            return;
-        // Both taken only to look: the search claims them again once it has the adapter open.
+        // Both taken only to look, apart from those of an adapter open meanwhile: the search claims them
+        // again once it has the adapter open.
+        AdapterLock user;
         NodeLock node;
-        const bool nodeFree = node.tryLock(refusedNode);
-        if (!hid->isOpen())
-            adapterLock.unlock();
-        if (!nodeFree)
+        if (!user.tryLock(refusedNode) || !node.tryLock(refusedNode))
             return;
         adapterRefused = false;
     }

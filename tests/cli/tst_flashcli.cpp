@@ -64,6 +64,7 @@ private slots:
     void twoAdaptersNeedTheChoiceOfOne();
     void waitsForTheAdapterToBePlugged();
     void windowAndCommandLineNeverShareTheAdapter();
+    void adapterInUseKeepsOnlyItselfFromOthers();
     void anotherProgramHoldingTheNodeLockKeepsTheAdapter();
     void signalsWaitForTheWriteToEnd_data();
     void signalsWaitForTheWriteToEnd();
@@ -651,6 +652,34 @@ void TestFlashCli::windowAndCommandLineNeverShareTheAdapter()
     QVERIFY(connected.wait(20000));
     QCOMPARE(connected.at(0).at(0).toBool(), true);
     QCOMPARE(inUse.size(), 1);
+}
+
+void TestFlashCli::adapterInUseKeepsOnlyItselfFromOthers()
+{
+    SimAdapter::reset();
+    SimAdapter::plug(0, 0xB275);
+    SimAdapter::plug(1, 0xB270);
+    DeviceFlash window; // this process has the first adapter open
+    QSignalSpy connected(&window, &DeviceFlash::deviceConnectStatusChanged);
+    window.connected();
+    QVERIFY(connected.wait(20000));
+    QCOMPARE(window.adapterPath(), QByteArray("/dev/hidraw0"));
+
+    const QString two = QStringLiteral("plug=b275,b270");
+    const QJsonArray listed =
+        QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}, two).out.toUtf8())
+            .object()
+            .value(QStringLiteral("adapters"))
+            .toArray();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed.at(0).toObject().value(QStringLiteral("inUseBy")).toString(),
+        QStringLiteral("cli_flash (PID %1)").arg(QCoreApplication::applicationPid()));
+    QVERIFY(!listed.at(1).toObject().contains(QStringLiteral("inUseBy")));
+    QCOMPARE(listed.at(1).toObject().value(QStringLiteral("firmwareVersion")).toString(), QStringLiteral("2.1.0"));
+
+    const Run other = run(
+        {QStringLiteral("update"), QStringLiteral("--device"), QStringLiteral("/dev/hidraw1"), m_good}, two);
+    QCOMPARE(other.code, 0);
 }
 
 // As another user's copy of the tool, or root's, whose user locks never meet this one, holds the adapter's
