@@ -75,6 +75,8 @@ private:
     // Starts tavrune-flash on the simulated adapter described by scenario.
     void start(QProcess &process, const QStringList &arguments, const QString &scenario);
     Run run(const QStringList &arguments, const QString &scenario = QStringLiteral("plug=b275"));
+    // The adapters that list --json reports on scenario.
+    QJsonArray listedAdapters(const QString &scenario);
     // The scenario of an adapter plugged in after an update with m_good; empty if that update failed.
     QString updatedAdapter();
     // Where the command line caches the catalogue's firmware 2.2.0.
@@ -166,6 +168,12 @@ Run TestFlashCli::run(const QStringList &arguments, const QString &scenario)
         result.commands = QByteArray::fromHex(result.state.value(QStringLiteral("commands")).toString().toLatin1());
     }
     return result;
+}
+
+QJsonArray TestFlashCli::listedAdapters(const QString &scenario)
+{
+    const Run listing = run({QStringLiteral("list"), QStringLiteral("--json")}, scenario);
+    return QJsonDocument::fromJson(listing.out.toUtf8()).object().value(QStringLiteral("adapters")).toArray();
 }
 
 void TestFlashCli::checkAcceptsOrNamesTheRefusal_data()
@@ -556,11 +564,7 @@ void TestFlashCli::refusedBackupLeavesTheFileAsItWas()
 void TestFlashCli::twoAdaptersNeedTheChoiceOfOne()
 {
     const QString two = QStringLiteral("plug=b275,b270");
-    const QJsonArray listed =
-        QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}, two).out.toUtf8())
-            .object()
-            .value(QStringLiteral("adapters"))
-            .toArray();
+    const QJsonArray listed = listedAdapters(two);
     QCOMPARE(listed.size(), 2);
     QCOMPARE(
         listed.at(1).toObject().value(QStringLiteral("path")).toString(), QStringLiteral("/dev/hidraw1"));
@@ -666,11 +670,7 @@ void TestFlashCli::adapterInUseKeepsOnlyItselfFromOthers()
     QCOMPARE(window.adapterPath(), QByteArray("/dev/hidraw0"));
 
     const QString two = QStringLiteral("plug=b275,b270");
-    const QJsonArray listed =
-        QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}, two).out.toUtf8())
-            .object()
-            .value(QStringLiteral("adapters"))
-            .toArray();
+    const QJsonArray listed = listedAdapters(two);
     QCOMPARE(listed.size(), 2);
     QCOMPARE(listed.at(0).toObject().value(QStringLiteral("inUseBy")).toString(),
         QStringLiteral("cli_flash (PID %1)").arg(QCoreApplication::applicationPid()));
