@@ -42,7 +42,7 @@ SingleApplication::SingleApplication(
     if (!userData.isEmpty())
         d->appData << userData;
     d->deriveGuardKey();
-    d->decideRole(allowSecondary, timeout);
+    d->beginRole(allowSecondary, timeout);
 }
 
 SingleApplication::~SingleApplication()
@@ -52,8 +52,8 @@ SingleApplication::~SingleApplication()
 
 bool SingleApplication::isSecondaryInstance() const
 {
-    Q_D(const SingleApplication);
-    return d->server == nullptr;
+    d_ptr->settleRole();
+    return d_ptr->server == nullptr;
 }
 
 bool SingleApplication::sendMessageToPrimary(const QByteArray &message, int timeout)
@@ -71,6 +71,8 @@ SingleApplicationPrivate::SingleApplicationPrivate(SingleApplication *q)
 
 SingleApplicationPrivate::~SingleApplicationPrivate()
 {
+    if (claim.valid())
+        role = claim.get();
     if (socket) {
         socket->close();
         delete socket;
@@ -84,8 +86,9 @@ SingleApplicationPrivate::~SingleApplicationPrivate()
         server->close();
         delete server;
         server = nullptr;
-        clearPrimary();
     }
+    if (role == Primary)
+        clearPrimary();
     delete memory;
     memory = nullptr;
     roleLock->unlock();
@@ -145,7 +148,7 @@ void SingleApplicationPrivate::initializeMemoryBlock()
     inst->checksum = blockChecksum();
 }
 
-void SingleApplicationPrivate::openBlock()
+bool SingleApplicationPrivate::openBlock()
 {
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
         delete memory;
@@ -153,7 +156,7 @@ void SingleApplicationPrivate::openBlock()
         memory->setNativeKey(blockName(attempt));
         if (memory->create(int(sizeof(InstanceBlock)))) {
             initializeMemoryBlock();
-            return;
+            return true;
         }
         if (memory->error() != QSharedMemory::AlreadyExists)
             break;
@@ -167,16 +170,18 @@ void SingleApplicationPrivate::openBlock()
             memory->setNativeKey(blockName(attempt));
             if (!memory->attach()) {
                 qCritical() << "SingleApplication: Unable to attach to shared memory block.";
-                abortSafely();
+                logBlockError();
+                return false;
             }
-            return;
+            return true;
         }
         qWarning() << "SingleApplication: The shared memory block of this name belongs to another user; "
                       "passing it over."
                    << memory->nativeKey();
     }
     qCritical() << "SingleApplication: Unable to create block.";
-    abortSafely();
+    logBlockError();
+    return false;
 }
 
 void SingleApplicationPrivate::clearPrimary()
@@ -202,11 +207,22 @@ void SingleApplicationPrivate::takeOverFromVanishedPrimary()
     clearPrimary();
 }
 
-void SingleApplicationPrivate::decideRole(bool allowSecondary, int timeout)
+void SingleApplicationPrivate::beginRole(bool allowSecondary, int timeout)
+{
+    connectTimeout = timeout;
+    claim = std::async(std::launch::async, [this, allowSecondary] { return claimRole(allowSecondary); });
+    // At the latest when the event loop starts: a program that never asks for its role still serves.
+    QMetaObject::invokeMethod(this, &SingleApplicationPrivate::settleRole, Qt::QueuedConnection);
+}
+
+SingleApplicationPrivate::Role SingleApplicationPrivate::claimRole(bool allowSecondary)
 {
     randomPause();
     lockRole();
-    openBlock();
+    if (!openBlock())
+        return Failed;
+    // Made on this thread, used and deleted on the GUI thread.
+    memory->moveToThread(thread());
 
     QElapsedTimer time;
     time.start();
@@ -226,18 +242,39 @@ void SingleApplicationPrivate::decideRole(bool allowSecondary, int timeout)
     takeOverFromVanishedPrimary();
 
     if (!block()->primary) {
-        startPrimary();
-    } else if (allowSecondary) {
-        startSecondary(timeout);
-    } else {
-        roleLock->unlock();
-        connectToPrimary(timeout, RefusedStart);
-        endProcess(0);
+        markPrimary();
+        return Primary;
     }
+    if (allowSecondary)
+        markSecondary();
     roleLock->unlock();
+    return allowSecondary ? Secondary : Refused;
 }
 
-void SingleApplicationPrivate::startPrimary()
+void SingleApplicationPrivate::settleRole()
+{
+    if (!claim.valid())
+        return;
+    role = claim.get();
+    switch (role) {
+    case Primary:
+        startServer();
+        roleLock->unlock();
+        break;
+    case Secondary:
+        if (options.testFlag(SingleApplication::NotifySecondary))
+            connectToPrimary(connectTimeout, SecondaryStart);
+        break;
+    case Refused:
+        connectToPrimary(connectTimeout, RefusedStart);
+        endProcess(0);
+    case Failed:
+    case Undecided:
+        endProcess(1);
+    }
+}
+
+void SingleApplicationPrivate::markPrimary()
 {
     InstanceBlock *inst = block();
     inst->primary = 1;
@@ -247,7 +284,10 @@ void SingleApplicationPrivate::startPrimary()
     inst->primaryUser[user.size()] = '\0';
     inst->checksum = blockChecksum();
     instanceNumber = 0;
+}
 
+void SingleApplicationPrivate::startServer()
+{
     // A primary that crashed leaves its socket file behind, and listening would fail on it.
     QLocalServer::removeServer(serverName());
     server = new QLocalServer();
@@ -259,15 +299,12 @@ void SingleApplicationPrivate::startPrimary()
         &SingleApplicationPrivate::slotConnectionEstablished, Qt::DirectConnection);
 }
 
-void SingleApplicationPrivate::startSecondary(int timeout)
+void SingleApplicationPrivate::markSecondary()
 {
     InstanceBlock *inst = block();
     inst->secondary += 1;
     inst->checksum = blockChecksum();
     instanceNumber = inst->secondary;
-
-    if (options.testFlag(SingleApplication::NotifySecondary))
-        connectToPrimary(timeout, SecondaryStart);
 }
 
 bool SingleApplicationPrivate::connectToPrimary(int timeout, ConnectKind kind)
@@ -427,10 +464,9 @@ void SingleApplicationPrivate::slotClientConnectionClosed(QLocalSocket *closedSo
     publish(closedSocket, instanceId);
 }
 
-void SingleApplicationPrivate::abortSafely()
+void SingleApplicationPrivate::logBlockError()
 {
     qCritical().noquote() << "SingleApplication:" << int(memory->error()) << memory->errorString();
-    endProcess(1);
 }
 
 void SingleApplicationPrivate::endProcess(int exitCode)

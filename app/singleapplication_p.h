@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <future>
 #include <memory>
 
 class QIODevice;
@@ -74,9 +75,22 @@ public:
     explicit SingleApplicationPrivate(SingleApplication *q);
     ~SingleApplicationPrivate() override;
 
+    // What the shared block made of this start.
+    enum Role {
+        Undecided,
+        Primary,   // marked as the primary; its server is still to be started
+        Secondary, // counted as a secondary
+        Refused,   // a primary runs and secondaries are not allowed
+        Failed,    // the block could not be set up; the reason is logged
+    };
+
     void deriveGuardKey(); // from the application's identity as it stands now, the executable and the user
-    // Takes the role; may end the process (see the SingleApplication constructor).
-    void decideRole(bool allowSecondary, int timeout);
+    // Starts taking the role on a worker thread: the pause and the wait for other starts then run while the
+    // program builds its window. timeout bounds every attempt to reach the primary.
+    void beginRole(bool allowSecondary, int timeout);
+    // Waits for the role and acts on it in the GUI thread, once: the primary's server, a secondary's
+    // announcement, or the end of the process (see the SingleApplication constructor).
+    void settleRole();
     // Connects (if not yet connected) and introduces this instance; whether that was done within timeout ms.
     bool connectToPrimary(int timeout, ConnectKind kind);
     bool sendMessageToPrimary(const QByteArray &message, int timeout);
@@ -116,6 +130,9 @@ public:
     // Held while this process decides its role or gives it up, and whenever it reads or writes the block, so
     // that no two processes do so at once.
     std::unique_ptr<QLockFile> roleLock;
+    std::future<Role> claim; // the worker's role, until settleRole takes it
+    Role role = Undecided;   // once settled
+    int connectTimeout = 0;  // beginRole's timeout
 
 public slots:
     void slotConnectionEstablished();
@@ -127,14 +144,19 @@ private:
     InstanceBlock *block() const;
     quint16 blockChecksum() const;
     void initializeMemoryBlock();
-    void openBlock(); // creates the block, or attaches to this user's existing one
+    // Creates the block, or attaches to this user's existing one; false, with the reason logged, if neither.
+    bool openBlock();
+    // On the worker: the pause, the block, and this start's mark in it. Returns holding the role lock when
+    // it made this process the primary, so that no later start finds the mark before the server listens.
+    Role claimRole(bool allowSecondary);
     void clearPrimary(); // marks the block as having no primary
     void takeOverFromVanishedPrimary();
-    void startPrimary();
-    void startSecondary(int timeout);
+    void markPrimary();  // in the block
+    void startServer();  // the primary's, in the GUI thread
+    void markSecondary(); // in the block
     void lockRole(); // waits for the role lock, or goes on without it after a stuck holder
     void publish(QIODevice *connection, quint32 instanceId); // receivedMessage with what has arrived, if anything
-    [[noreturn]] void abortSafely(); // logs the block's error and ends the process with 1
+    void logBlockError(); // the block's error code and text, as a critical line
     [[noreturn]] void endProcess(int exitCode);
 
     // Whether pid names a running process of this executable: a record left by a killed primary must not
