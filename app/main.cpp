@@ -12,11 +12,12 @@
 int main(int argc, char *argv[])
 {
     // The resource bundle is registered by its static initialiser before main() runs.
-    // The font configuration loads meanwhile: the guard below spends most of its time waiting.
+    // The font configuration loads on a thread of its own, beside the application object.
     std::future<void> fontConfiguration = ApplicationFonts::loadSystemConfiguration();
     DisplayScaling::enable();
     // The guard derives its key before the identity strings are set, from the executable's name and path and
-    // the user: copies of the tool in different folders, and different users, each run their own.
+    // the user: copies of the tool in different folders, and different users, each run their own. It takes
+    // its role meanwhile, mostly waiting, while the fonts and the window are set up here.
     SingleApplication app(argc, argv, true, SingleApplication::PerUser, 1000);
     // As early as the application object allows: it then runs beside the font registration and the widgets,
     // and the window's catalogue object finds Qt's network access ready.
