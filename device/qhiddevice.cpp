@@ -3,6 +3,8 @@
 #include "qhiddevice.h"
 #include "qhiddevice_p.h"
 
+#include <QDebug>
+
 #include <atomic>
 #include <string>
 
@@ -68,7 +70,10 @@ void QHidDevicePrivate::replace(hid_device *newHandle, const QByteArray &newPath
 QHidDevice::QHidDevice(QObject *parent)
     : QObject(*new QHidDevicePrivate, parent)
 {
-    hid_init();
+    // Where the HID layer cannot start (a system library missing a function hidapi needs), every search
+    // finds nothing: say why, or the user is only told that no adapter is plugged in.
+    if (hid_init() != 0)
+        qWarning() << "QHidDevice: the HID layer could not start; no adapter can be found.";
 }
 
 QHidDevice::~QHidDevice()
