@@ -73,8 +73,9 @@ void stop(QProcess &process)
 QString stamp(const QString &file)
 {
     const QFileInfo info(file);
-    return info.exists() ? QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toString(Qt::ISODateWithMs))
-                         : QStringLiteral("none");
+    return info.exists()
+        ? QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toString(Qt::ISODateWithMs))
+        : QStringLiteral("none");
 }
 
 } // namespace
@@ -129,8 +130,8 @@ void TestWindowsProcesses::demoKeepsItsDataInItsOwnFolder()
 {
     // The shell's application data folder of this Wine user, as the tool finds it.
     ApplicationIdentity::apply();
-    const QString userSettings =
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/tavruneflashtool.ini");
+    const QString userSettings = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/tavruneflashtool.ini");
     const QString userSettingsBefore = stamp(userSettings);
 
     QTemporaryDir temp;
@@ -145,14 +146,13 @@ void TestWindowsProcesses::demoKeepsItsDataInItsOwnFolder()
     // It lists the sample catalogue, which it keeps in the settings file of its private folder.
     const auto privateSettings = [&temp] {
         const QStringList found = QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        return found.size() == 1 ? temp.filePath(found.first() + QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/tavruneflashtool.ini"))
-                                 : QString();
+        QFile settings(found.size() == 1
+                ? temp.filePath(found.first() +
+                      QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/tavruneflashtool.ini"))
+                : QString());
+        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(QFile(privateSettings()).exists(), 60000);
-    QTRY_VERIFY_WITH_TIMEOUT([&] {
-        QFile settings(privateSettings());
-        return settings.open(QIODevice::ReadOnly) && settings.readAll().contains("FirmwareInfo");
-    }(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(privateSettings().contains("FirmwareInfo"), 60000);
     QCOMPARE(demo.state(), QProcess::Running);
 
     // Closed as Windows closes a program: it ends well and takes its folder with it.
