@@ -3,9 +3,19 @@
 #include "applicationidentity.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QVariant>
 
 namespace ApplicationIdentity {
+
+namespace {
+QString &dataRoot()
+{
+    static QString root;
+    return root;
+}
+} // namespace
 
 void apply()
 {
@@ -18,6 +28,24 @@ void apply()
     // property and no windows, need not link Qt Gui for it.
     if (QCoreApplication *application = QCoreApplication::instance())
         application->setProperty("desktopFileName", QStringLiteral("com.tavrune.FirmwareTool"));
+}
+
+QString dataFolder()
+{
+    if (dataRoot().isEmpty())
+        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Laid out as the platform's location is, where an unset name adds no folder.
+    QString folder = QDir::cleanPath(dataRoot());
+    for (const QString &name : {QCoreApplication::organizationName(), QCoreApplication::applicationName()}) {
+        if (!name.isEmpty())
+            folder += QLatin1Char('/') + name;
+    }
+    return folder;
+}
+
+void setDataRoot(const QString &root)
+{
+    dataRoot() = root;
 }
 
 } // namespace ApplicationIdentity

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "synccloud.h"
 
+#include "app/applicationidentity.h"
 #include "replylimits.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QNetworkReply>
 #include <QSettings>
-#include <QStandardPaths>
 
 static const QString languageKey = QStringLiteral("CurrentLanguage");
 static const QString firmwareInfoKey = QStringLiteral("FirmwareInfo");
@@ -27,7 +27,7 @@ SyncCloud::SyncCloud(const QUrl &serverUrl, QObject *parent)
     // Without it a server that stops sending mid-reply would keep the window waiting for ever.
     setTransferTimeout(TransferTimeoutMs);
 
-    cacheDirectory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    cacheDirectory = ApplicationIdentity::dataFolder();
     if (!QDir(cacheDirectory).exists()) {
         if (QDir().mkpath(cacheDirectory))
             qInfo() << "Created directory. " << cacheDirectory;

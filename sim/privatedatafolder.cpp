@@ -2,8 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "privatedatafolder.h"
 
+#include "app/applicationidentity.h"
+
 #include <QDir>
-#include <QStandardPaths>
 
 PrivateDataFolder::PrivateDataFolder()
 {
@@ -12,10 +13,8 @@ PrivateDataFolder::PrivateDataFolder()
                       .arg(QDir::toNativeSeparators(QDir::tempPath()), m_folder.errorString());
         return;
     }
+    ApplicationIdentity::setDataRoot(m_folder.path());
+    // What else follows the XDG data folder on Linux (a desktop's file dialog keeps its recent files there)
+    // stays out of the user's too; elsewhere nothing reads the variable.
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_folder.path()));
-    // Where the location does not follow XDG_DATA_HOME (Windows, macOS), refuse rather than use the user's.
-    const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!QDir::cleanPath(location).startsWith(QDir::cleanPath(m_folder.path()) + QLatin1Char('/')))
-        m_error = QStringLiteral("this system keeps application data in %1, outside a private folder")
-                      .arg(QDir::toNativeSeparators(location));
 }

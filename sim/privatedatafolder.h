@@ -11,12 +11,12 @@
 class PrivateDataFolder
 {
 public:
-    // Makes the folder and points the per-user data location at it. Must come before anything looks that
-    // location up.
+    // Makes the folder and puts the program's per-user data under it. Must come before anything looks that
+    // folder up.
     PrivateDataFolder();
 
     bool isValid() const { return m_error.isEmpty(); }
-    QString errorString() const { return m_error; } // why the user's folder could not be kept out
+    QString errorString() const { return m_error; } // why the folder could not be made
     QString path() const { return m_folder.path(); }
 
 private:

@@ -3,6 +3,7 @@
 // The demo: its catalogue is served and listed, the sandbox plugs the adapter in and pulls it through the
 // notification entry points, an update from the sample catalogue ends in the success notice, a pull during
 // one never does, and a start that cannot be made safe says why and ends.
+#include "app/applicationidentity.h"
 #include "demo/demo.h"
 #include "demo/sandboxpanel.h"
 #include "device/deviceflash.h"
@@ -17,7 +18,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryFile>
 #include <QTextBrowser>
@@ -95,7 +95,7 @@ void TestDemo::updateFromSampleCatalogueSucceeds()
     QTRY_COMPARE(part<QLabel>(window, "label_CurrentVersion")->text(),
         QStringLiteral("Current Firmware Version | %1").arg(QLatin1String(SampleCatalogue::SmallestVersion)));
     // The settings and the downloaded file went to the demo's own folder.
-    QVERIFY(!QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).startsWith(QDir::homePath()));
+    QVERIFY(ApplicationIdentity::dataFolder().startsWith(QDir::tempPath()));
 }
 
 void TestDemo::pullDuringUpdateNeverClaimsSuccess()
@@ -136,8 +136,10 @@ void TestDemo::unsafeStartSaysWhyAndEnds()
     QVERIFY(notAFolder.open());
     QProcess demo;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!portTaken)
-        environment.insert(QStringLiteral("TMPDIR"), notAFolder.fileName());
+    if (!portTaken) {
+        for (const char *variable : {"TMPDIR", "TMP", "TEMP"}) // Linux's, then Windows'
+            environment.insert(QLatin1String(variable), QDir::toNativeSeparators(notAFolder.fileName()));
+    }
     demo.setProcessEnvironment(environment);
     demo.start(QStringLiteral(DEMO_PATH),
         portTaken ? QStringList {QStringLiteral("--port"), QString::number(taken.serverPort())} : QStringList());

@@ -1,14 +1,17 @@
 // SPDX-FileCopyrightText: 2026 The Tavrune M4 Firmware Tool authors
 // SPDX-License-Identifier: MIT
+#include "app/applicationidentity.h"
+
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <qt_windows.h>
 
 // The Windows executables as a user starts them, as separate processes of the same Windows user: the
-// window (its build against the simulated adapter, and the shipping one with the real libhidapi.dll) and
-// tavrune-flash.exe.
+// window (its build against the simulated adapter, and the shipping one with the real libhidapi.dll), the
+// demo and tavrune-flash.exe.
 class TestWindowsProcesses : public QObject
 {
     Q_OBJECT
@@ -19,6 +22,7 @@ private slots:
     void initTestCase();
     void secondStartHandsOverAndExitsZero();
     void shippingWindowStartsWithoutAdapter();
+    void demoKeepsItsDataInItsOwnFolder();
     void commandLineFindsNoAdapterAndChecksFiles_data();
     void commandLineFindsNoAdapterAndChecksFiles();
 };
@@ -111,6 +115,44 @@ void TestWindowsProcesses::shippingWindowStartsWithoutAdapter()
     QCOMPARE(tool.state(), QProcess::Running);
     QVERIFY2(!log.contains("Device open!"), log.constData());
     stop(tool);
+}
+
+void TestWindowsProcesses::demoKeepsItsDataInItsOwnFolder()
+{
+    // The shell's application data folder of this Wine user, as the tool finds it.
+    ApplicationIdentity::apply();
+    const QFileInfo userSettings(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/tavruneflashtool.ini"));
+    const QDateTime userSettingsModified = userSettings.lastModified(); // invalid while there is none
+
+    QTemporaryDir temp;
+    QProcess demo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : {"TMP", "TEMP"})
+        env.insert(QLatin1String(variable), QDir::toNativeSeparators(temp.path()));
+    demo.setProcessEnvironment(env);
+    demo.start(QStringLiteral(DEMO_EXECUTABLE), QStringList());
+    QVERIFY2(demo.waitForStarted(), qPrintable(demo.errorString()));
+
+    // It lists the sample catalogue, which it keeps in the settings file of its private folder.
+    const auto privateSettings = [&temp] {
+        const QStringList found = QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QFile settings(found.size() == 1
+                ? temp.filePath(found.first() +
+                      QStringLiteral("/Tavrune/Tavrune M4 Firmware Tool/tavruneflashtool.ini"))
+                : QString());
+        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(privateSettings().contains("FirmwareInfo"), 60000);
+    QCOMPARE(demo.state(), QProcess::Running);
+
+    // Closed as Windows closes a program: it ends well and takes its folder with it.
+    demo.terminate();
+    QVERIFY(demo.waitForFinished(30000));
+    QCOMPARE(demo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(demo.exitCode(), 0);
+    QVERIFY(QDir(temp.path()).isEmpty());
+    QCOMPARE(QFileInfo(userSettings.filePath()).lastModified(), userSettingsModified);
 }
 
 void TestWindowsProcesses::commandLineFindsNoAdapterAndChecksFiles_data()
